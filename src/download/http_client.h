@@ -1,0 +1,81 @@
+// The HTTP/1.1 client the download engine needs (the system calls it TIdHTTP):
+// HEAD and GET, a GET body handed over as it arrives, one "Range" header,
+// redirects on or off, the reply's Content-Length, error replies raised with
+// their status line, two transfer events on the requesting thread, and
+// closing the connection. The platform layer provides the backend (libcurl
+// natively, WinINet on Windows).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <stdexcept>
+#include <string>
+
+namespace zentivo::download {
+
+// An error reply (status 400 and up): the message is the reply's status line,
+// for example "HTTP/1.1 404 Not Found".
+class EIdHTTPProtocolException : public std::runtime_error {
+ public:
+  EIdHTTPProtocolException(int status, const std::string& status_line)
+      : std::runtime_error(status_line), status_(status) {}
+  int status() const { return status_; }
+
+ private:
+  int status_;
+};
+
+// Any other failure: no connection, a broken or stalled transfer, a body that
+// ended early, a write the caller refused.
+class EHttpFailure : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct HttpReply {
+  int status = 0;
+  std::string status_line;      // "HTTP/1.1 206 Partial Content"
+  int64_t content_length = -1;  // -1 when the reply has no Content-Length
+  std::string content_range;    // the Content-Range header, empty when absent
+};
+
+class TIdHTTP {
+ public:
+  // Called with each piece of a GET body as it arrives; returning false
+  // aborts the transfer (the GET then raises EHttpFailure).
+  using BodySink = std::function<bool(std::span<const char> piece)>;
+  // OnWorkBegin(announced length or -1) when a body transfer begins;
+  // OnWork(bytes of this body so far) as it progresses. Both run on the
+  // thread that made the request.
+  using WorkBeginHandler = std::function<void(int64_t announced)>;
+  using WorkHandler = std::function<void(int64_t count)>;
+
+  virtual ~TIdHTTP() = default;
+
+  virtual void SetHandleRedirects(bool follow) = 0;  // off by default
+  // The value of the "Range" header of later requests; empty sends none.
+  virtual void SetRange(const std::string& value) = 0;
+  virtual void SetOnWorkBegin(WorkBeginHandler handler) = 0;
+  virtual void SetOnWork(WorkHandler handler) = 0;
+  // Connect timeout and the longest time a transfer may go without a byte.
+  virtual void SetTimeouts(int connect_seconds, int stall_seconds) = 0;
+
+  // Both raise EIdHTTPProtocolException for a status of 400 and up, and
+  // EHttpFailure for every other failure. The connection is kept for the
+  // next request to the same host until Disconnect.
+  virtual HttpReply Head(const std::string& url) = 0;
+  virtual HttpReply Get(const std::string& url, const BodySink& sink) = 0;
+  // The URL of the last request (after redirects, when they were followed).
+  virtual std::string LastUrl() const = 0;
+  virtual void Disconnect() = 0;
+};
+
+inline constexpr int kDefaultConnectTimeoutSeconds = 30;
+inline constexpr int kDefaultStallTimeoutSeconds = 60;
+
+// A new client of the platform's backend, with default settings.
+std::unique_ptr<TIdHTTP> CreateHttpClient();
+
+}  // namespace zentivo::download

@@ -1,0 +1,14 @@
+// The program's command-line arguments as UTF-8, whatever the console's code
+// page (Windows hands main() ANSI text).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zentivo::platform {
+
+std::vector<std::string> Utf8Arguments(int argc, char** argv);
+// An environment variable as UTF-8; empty when unset.
+std::string GetEnv(const std::string& name);
+
+}  // namespace zentivo::platform

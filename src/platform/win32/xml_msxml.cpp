@@ -1,0 +1,128 @@
+#include <windows.h>
+#include <msxml2.h>
+#include <objbase.h>
+
+#include "config/xml_document.h"
+#include "platform/win32/com_ptr.h"
+#include "platform/win32/wide.h"
+
+namespace zentivo::config {
+namespace {
+
+using win32::Bstr;
+using win32::ComPtr;
+
+std::string NodeName(IXMLDOMNode* node) {
+  Bstr name;
+  if (FAILED(node->get_nodeName(name.Put())) || !name.get()) return {};
+  return win32::Narrow(name.get());
+}
+
+class MsxmlElement final : public XmlElement {
+ public:
+  explicit MsxmlElement(ComPtr<IXMLDOMNode> node) : node_(std::move(node)) {}
+
+  std::unique_ptr<XmlElement> ChildByName(const std::string& name) const override {
+    if (!node_) return std::make_unique<MsxmlElement>(ComPtr<IXMLDOMNode>());
+    ComPtr<IXMLDOMNode> child;
+    node_->get_firstChild(child.Put());
+    while (child) {
+      DOMNodeType type;
+      if (SUCCEEDED(child->get_nodeType(&type)) && type == NODE_ELEMENT && NodeName(child.get()) == name)
+        return std::make_unique<MsxmlElement>(std::move(child));
+      ComPtr<IXMLDOMNode> next;
+      child->get_nextSibling(next.Put());
+      child = std::move(next);
+    }
+    return std::make_unique<MsxmlElement>(ComPtr<IXMLDOMNode>());  // empty, in memory only
+  }
+
+  std::optional<std::string> Text() const override {
+    if (!node_) return std::string();
+    ComPtr<IXMLDOMNodeList> children;
+    long count = 0;
+    if (FAILED(node_->get_childNodes(children.Put())) || !children ||
+        FAILED(children->get_length(&count)))
+      return std::nullopt;
+    if (count == 0) return std::string();
+    if (count > 1) return std::nullopt;
+    ComPtr<IXMLDOMNode> only;
+    DOMNodeType type;
+    if (FAILED(children->get_item(0, only.Put())) || !only || FAILED(only->get_nodeType(&type)))
+      return std::nullopt;
+    if (type != NODE_TEXT && type != NODE_CDATA_SECTION) return std::nullopt;
+    VARIANT value;
+    VariantInit(&value);
+    if (FAILED(only->get_nodeValue(&value)) || value.vt != VT_BSTR) {
+      VariantClear(&value);
+      return std::nullopt;
+    }
+    std::string text = value.bstrVal ? win32::Narrow(value.bstrVal) : std::string();
+    VariantClear(&value);
+    return text;
+  }
+
+ private:
+  ComPtr<IXMLDOMNode> node_;
+};
+
+class MsxmlDocument final : public XmlDocument {
+ public:
+  bool LoadFile(const std::string& path) override {
+    doc_.Reset();
+    if (!Create()) return false;
+    doc_->put_async(VARIANT_FALSE);
+    doc_->put_validateOnParse(VARIANT_FALSE);
+    doc_->put_resolveExternals(VARIANT_FALSE);
+
+    std::wstring wide = win32::Widen(path);
+    for (auto& c : wide) {
+      if (c == L'/') c = L'\\';
+    }
+    Bstr name(wide.c_str());
+    VARIANT source;
+    VariantInit(&source);
+    source.vt = VT_BSTR;
+    source.bstrVal = name.get();
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    const HRESULT hr = doc_->load(source, &ok);
+    if (FAILED(hr) || ok != VARIANT_TRUE) {
+      doc_.Reset();
+      return false;
+    }
+    ComPtr<IXMLDOMElement> root;
+    if (FAILED(doc_->get_documentElement(root.Put())) || !root) {
+      doc_.Reset();
+      return false;
+    }
+    return true;
+  }
+
+  std::unique_ptr<XmlElement> DocumentElement() const override {
+    if (!doc_) return nullptr;
+    ComPtr<IXMLDOMElement> root;
+    if (FAILED(doc_->get_documentElement(root.Put())) || !root) return nullptr;
+    return std::make_unique<MsxmlElement>(root.As<IXMLDOMNode>(IID_IXMLDOMNode));
+  }
+
+ private:
+  bool Create() {
+    // The newest parser the system has; every Windows since XP has 3.0.
+    for (const wchar_t* progid : {L"Msxml2.DOMDocument.6.0", L"Msxml2.DOMDocument.3.0"}) {
+      CLSID clsid;
+      if (FAILED(CLSIDFromProgID(progid, &clsid))) continue;
+      if (SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IXMLDOMDocument,
+                                     reinterpret_cast<void**>(doc_.Put()))))
+        return true;
+    }
+    return false;
+  }
+
+  ComPtr<IXMLDOMDocument> doc_;
+};
+
+}  // namespace
+
+std::unique_ptr<XmlDocument> CreateXmlDocument() { return std::make_unique<MsxmlDocument>(); }
+
+}  // namespace zentivo::config
