@@ -1,0 +1,26 @@
+// Starting the download worker (TTestThread).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "config/app_info.h"
+#include "download/worker_control.h"
+#include "download/worker_ui.h"
+
+namespace zentivo::download {
+
+struct WorkerSettings {
+  std::string ServerRoot;  // "http://" + host[:port], no trailing slash
+  std::string WorkDir;     // the working folder, no trailing separator
+  config::TAppInfo AppInfo;
+};
+
+// "http://" + the update host the build was configured with.
+std::string DefaultServerRoot();
+
+// Creates the worker, which reports to `ui`, and starts it. `ui` must stay
+// valid for as long as the process runs.
+std::shared_ptr<WorkerControl> StartDownloadWorker(WorkerUi& ui, WorkerSettings settings);
+
+}  // namespace zentivo::download

@@ -1,0 +1,31 @@
+// CompleteInstallation: turns what the worker left in the working folder into
+// an installed product. Runs on the window's thread as the worker's
+// completion hook.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "install/completion_ui.h"
+
+namespace zentivo::install {
+
+struct CompletionInputs {
+  std::string ExeDir;   // with its trailing separator
+  std::string WorkDir;  // ExeDir + "temp"
+  std::string AppName;
+  std::string AppEName;
+  // Remote sizes the worker recorded; 0 means "not downloaded".
+  int32_t TestFlash2Size = 0;
+  int32_t TestFlash3Size = 0;
+  int32_t PlayFlashSize = 0;
+};
+
+// Shows failures to the user through `ui`; never raises.
+void CompleteInstallation(CompletionUi& ui, const CompletionInputs& inputs);
+
+// Deletes `dir` and everything in it, reporting nothing. An empty `dir` does
+// nothing.
+void DeleteFolderTree(const std::string& dir);
+
+}  // namespace zentivo::install
