@@ -59,6 +59,8 @@ std::string ModuleFileName();
 
 // The path with the platform's separators, for messages and tools.
 std::string NativePath(const std::string& path);
+// The platform's own separator: '\\' on Windows, '/' elsewhere.
+char NativeSeparator();
 
 // An open file; closed when it goes out of scope.
 class File {

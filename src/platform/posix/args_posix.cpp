@@ -13,4 +13,12 @@ std::string GetEnv(const std::string& name) {
   return v ? std::string(v) : std::string();
 }
 
+void SetEnvForChildren(const std::string& name, const std::string& value) {
+  if (value.empty()) {
+    ::unsetenv(name.c_str());
+  } else {
+    ::setenv(name.c_str(), value.c_str(), 1);
+  }
+}
+
 }  // namespace zentivo::platform

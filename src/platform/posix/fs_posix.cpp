@@ -218,4 +218,6 @@ std::string ModuleFileName() {
 
 std::string NativePath(const std::string& path) { return Posix(path); }
 
+char NativeSeparator() { return '/'; }
+
 }  // namespace zentivo::fs

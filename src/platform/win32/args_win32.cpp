@@ -26,4 +26,9 @@ std::string GetEnv(const std::string& name) {
   return win32::Narrow(value);
 }
 
+void SetEnvForChildren(const std::string& name, const std::string& value) {
+  SetEnvironmentVariableW(win32::Widen(name).c_str(),
+                          value.empty() ? nullptr : win32::Widen(value).c_str());
+}
+
 }  // namespace zentivo::platform

@@ -204,4 +204,6 @@ std::string NativePath(const std::string& path) {
   return p;
 }
 
+char NativeSeparator() { return '\\'; }
+
 }  // namespace zentivo::fs
