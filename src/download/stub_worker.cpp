@@ -12,7 +12,9 @@ class EndedWorker final : public WorkerControl {
 };
 }  // namespace
 
-std::string DefaultServerRoot() { return std::string("http://") + build::kUpdateHost; }
+std::string DefaultServerRoot() {
+  return std::string("http://") + build::kUpdateHost;
+}
 
 std::shared_ptr<WorkerControl> StartDownloadWorker(WorkerUi&, WorkerSettings) {
   return std::make_shared<EndedWorker>();
