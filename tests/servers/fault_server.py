@@ -2,10 +2,11 @@
 """A small programmable HTTP/1.1 server that misbehaves on request.
 
 Command line:
-  fault_server.py start STATE_DIR [--with-parent]
+  fault_server.py start STATE_DIR [--with-parent | --owner PID]
       Starts the server in the background on a free loopback port and prints
       the port. STATE_DIR gets port, pid and server.log. --with-parent stops
-      the server when the process that ran this command ends.
+      the server when the process that ran this command ends, --owner when
+      process PID ends.
   fault_server.py stop STATE_DIR
       Stops the server started with that STATE_DIR.
   fault_server.py serve [--port N] [--state-dir DIR]
@@ -163,8 +164,8 @@ class Handler(BaseHTTPRequestHandler):
         if url.path == "/_control/log":
             with SCENARIOS_LOCK:
                 sc = SCENARIOS.get(sid)
-            lines = [] if sc is None else list(sc.log)
-            return self.reply_text(200, "".join(line + "\n" for line in lines))
+            lines = [] if sc is None else ["%d %s %s %s %d %d\n" % tuple(e) for e in sc.log]
+            return self.reply_text(200, "".join(lines))
         return self.reply_text(404, "no such control\n")
 
     def reply_text(self, status, text, head_only=False):
@@ -202,6 +203,12 @@ class Handler(BaseHTTPRequestHandler):
             path = path[len("/_moved"):]
         rng = self.headers.get("Range")
         status, sent = 404, 0
+        # Logged in the order the requests arrive; the outcome is filled in
+        # when the reply is done.
+        entry = [self.conn_id, method, ("/_moved" if moved else "") + path, rng or "-", 0, 0]
+        if sc is not None:
+            with sc.lock:
+                sc.log.append(entry)
         try:
             if sc is None:
                 status, sent = self.reply_text(404, "not found\n", method == "HEAD")
@@ -219,9 +226,7 @@ class Handler(BaseHTTPRequestHandler):
         finally:
             if sc is not None:
                 with sc.lock:
-                    sc.log.append("%d %s %s %s %d %d" % (
-                        self.conn_id, method, ("/_moved" if moved else "") + path,
-                        rng or "-", status, sent))
+                    entry[4], entry[5] = status, sent
 
     def serve(self, method, sid, path, f, mode, rng):
         size, seed = f["size"], f["seed"]
@@ -271,6 +276,8 @@ class Handler(BaseHTTPRequestHandler):
             if name == "stall":
                 time.sleep(30)
             elif name == "reset":
+                # Let what was sent reach the client before the reset.
+                time.sleep(0.1)
                 self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER,
                                            struct.pack("ii", 1, 0))
             self.close_connection = True
@@ -307,24 +314,20 @@ def watch_parent(owner):
     """Ends this process once `owner` has gone."""
     def loop():
         while True:
-            try:
-                os.kill(owner, 0)
-            except ProcessLookupError:
+            if not alive(owner):
                 os._exit(0)
-            except PermissionError:
-                pass
             time.sleep(0.5)
     threading.Thread(target=loop, daemon=True).start()
 
 
-def start(state_dir, with_parent):
+def start(state_dir, owner):
     os.makedirs(state_dir, exist_ok=True)
     port_file = os.path.join(state_dir, "port")
     if os.path.exists(port_file):
         os.remove(port_file)
     args = [sys.executable, os.path.abspath(__file__), "serve", "--state-dir", state_dir]
-    if with_parent:
-        args += ["--owner", str(os.getppid())]
+    if owner:
+        args += ["--owner", str(owner)]
     with open(os.path.join(state_dir, "server.log"), "ab") as log:
         subprocess.Popen(args, stdin=subprocess.DEVNULL, stdout=log, stderr=log,
                          start_new_session=True)
@@ -338,6 +341,21 @@ def start(state_dir, with_parent):
     return 1
 
 
+def alive(pid):
+    """True while the process runs; a zombie waiting for its reaper is gone."""
+    try:
+        os.kill(pid, 0)
+    except ProcessLookupError:
+        return False
+    except PermissionError:
+        return True
+    try:
+        with open("/proc/%d/stat" % pid) as fp:
+            return fp.read().rsplit(")", 1)[1].split()[0] != "Z"
+    except (OSError, IndexError):
+        return True
+
+
 def stop(state_dir):
     pid_file = os.path.join(state_dir, "pid")
     try:
@@ -349,12 +367,10 @@ def stop(state_dir):
         os.kill(pid, signal.SIGTERM)
     except ProcessLookupError:
         pass
-    for _ in range(100):
-        try:
-            os.kill(pid, 0)
-        except ProcessLookupError:
+    for _ in range(250):
+        if not alive(pid):
             break
-        time.sleep(0.05)
+        time.sleep(0.02)
     os.remove(pid_file)
     return 0
 
@@ -365,6 +381,7 @@ def main():
     s = sub.add_parser("start")
     s.add_argument("state_dir")
     s.add_argument("--with-parent", action="store_true")
+    s.add_argument("--owner", type=int)
     t = sub.add_parser("stop")
     t.add_argument("state_dir")
     v = sub.add_parser("serve")
@@ -373,7 +390,8 @@ def main():
     v.add_argument("--owner", type=int)
     a = p.parse_args()
     if a.cmd == "start":
-        return start(os.path.abspath(a.state_dir), a.with_parent)
+        return start(os.path.abspath(a.state_dir),
+                     os.getppid() if a.with_parent else a.owner)
     if a.cmd == "stop":
         return stop(os.path.abspath(a.state_dir))
     if a.owner:

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -40,30 +41,30 @@ int ReadPort(const std::string& file) {
   return std::stoi(*text);
 }
 
-// Servers this process started; stopped when the process ends.
+// The state folder of tests/servers/test-servers: ports and paths.
+TestServers FromStateDir(const std::string& dir) {
+  TestServers s;
+  s.nginx_port = ReadPort(dir + "/nginx/port");
+  s.nginx_root = dir + "/www";
+  s.nginx_log = dir + "/nginx/access.log";
+  s.fault_port = ReadPort(dir + "/fault/port");
+  return s;
+}
+
+std::string ServerScript() {
+  return std::string(ZENTIVO_SOURCE_DIR) + "/tests/servers/test-servers";
+}
+
+// Servers this process started; stopped when the process ends (and by the
+// servers themselves should the process die first).
 class OwnServers {
  public:
   OwnServers() {
-    const std::string scripts = std::string(ZENTIVO_SOURCE_DIR) + "/tests/servers/";
-    fs::MakeDirectory(dir_ / "www");
-    const auto nginx = platform::RunAndWait(
-        scripts + "nginx-serve", {"start", dir_ / "www", dir_ / "nginx", "--with-parent"});
-    const auto fault = platform::RunAndWait(
-        "/usr/bin/env",
-        {"python3", scripts + "fault_server.py", "start", dir_ / "fault", "--with-parent"});
-    if (nginx != 0 || fault != 0)
+    if (platform::RunAndWait(ServerScript(), {"start", dir_.path(), "--with-parent"}) != 0)
       throw std::runtime_error("test servers did not start");
-    servers_.nginx_port = ReadPort(dir_ / "nginx" + "/port");
-    servers_.nginx_root = dir_ / "www";
-    servers_.nginx_log = dir_ / "nginx" + "/access.log";
-    servers_.fault_port = ReadPort(dir_ / "fault" + "/port");
+    servers_ = FromStateDir(dir_.path());
   }
-  ~OwnServers() {
-    const std::string scripts = std::string(ZENTIVO_SOURCE_DIR) + "/tests/servers/";
-    platform::RunAndWait(scripts + "nginx-serve", {"stop", dir_ / "nginx"});
-    platform::RunAndWait("/usr/bin/env",
-                         {"python3", scripts + "fault_server.py", "stop", dir_ / "fault"});
-  }
+  ~OwnServers() { platform::RunAndWait(ServerScript(), {"stop", dir_.path()}); }
   const TestServers& servers() const { return servers_; }
 
  private:
@@ -145,8 +146,10 @@ std::string PatternBytes(int seed, int64_t start, int64_t end) {
 
 std::string UniqueId(const std::string& prefix) {
   static std::atomic<int> counter{0};
+  static const unsigned salt = std::random_device{}();
   const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count() % 1000000007;
-  return prefix + std::to_string(stamp) + "x" + std::to_string(counter++);
+  return prefix + std::to_string(stamp) + "x" + std::to_string(salt % 100000) + "x" +
+         std::to_string(counter++);
 }
 
 std::string DeadUrl() {
