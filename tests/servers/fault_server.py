@@ -23,7 +23,7 @@ running at the same time don't meet:
       list of reply modes used one per request, in order; the last one
       repeats. Default "ok".
   GET /_control/log?id=ID
-      One line per request of the scenario:
+      One line per request of the scenario, in the order they arrived:
         CONN METHOD PATH RANGE STATUS BODY_BYTES
       CONN numbers the connections, PATH has the /s/ID prefix removed, RANGE
       is the Range header's value or "-".
