@@ -61,7 +61,8 @@ std::map<std::string, long long> ProcFields(const std::string& file) {
     std::string key;
     long long value = 0;
     if (l >> key >> value) {
-      if (!key.empty() && key.back() == ':') key.pop_back();
+      if (!key.empty() && key.back() == ':')
+        key.pop_back();
       out[key] = value;
     }
   }
@@ -95,7 +96,8 @@ int main(int argc, char** argv) {
 
   long long fetched = 0;
   for (const auto& e : fs::ListDirectory(settings.WorkDir)) {
-    if (e.attributes & fs::kAttrDirectory) continue;
+    if (e.attributes & fs::kAttrDirectory)
+      continue;
     fetched += fs::FileSize(settings.WorkDir + "/" + e.name).value_or(0);
   }
   std::printf("outcome %s\n", outcome.c_str());
