@@ -57,7 +57,7 @@ std::string ReadShellFolder(install::ShellFolder folder, const install::ShellFol
   std::string data = Env("XDG_DATA_HOME");
   if (data.empty())
     data = Home() + "/.local/share";
-  return WithoutTrailingSlash(data + "/applications");
+  return WithoutTrailingSlash(data) + "/applications";
 }
 
 }  // namespace zentivo::platform

@@ -34,7 +34,8 @@ std::wstring ReadValue(const std::string& explorer_key, const wchar_t* name) {
                       KEY_ALL_ACCESS, nullptr, explorer.Put(), nullptr) != ERROR_SUCCESS)
     return {};
   DWORD bytes = 0;
-  const DWORD types = RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ;
+  // REG_SZ only: an expandable value then comes back expanded, as REG_SZ.
+  const DWORD types = RRF_RT_REG_SZ;
   if (RegGetValueW(explorer.get(), L"Shell Folders", name, types, nullptr, nullptr, &bytes) !=
           ERROR_SUCCESS ||
       bytes < sizeof(wchar_t))
