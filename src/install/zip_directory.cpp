@@ -65,7 +65,8 @@ EndRecord FindEndRecord(ByteSource& source) {
     const uint16_t comment = Le16(p + 20);
     if (r.offset + kEndSize + comment > size)
       continue;
-    if (static_cast<uint64_t>(r.directory_offset) + r.directory_size > r.offset)
+    const bool saturated = r.directory_size == 0xFFFFFFFF || r.directory_offset == 0xFFFFFFFF;
+    if (!saturated && static_cast<uint64_t>(r.directory_offset) + r.directory_size > r.offset)
       continue;
     return r;
   }
@@ -167,7 +168,11 @@ uint32_t ZipEntry::WindowsAttributes() const {
 
 std::vector<ZipEntry> ReadCentralDirectory(ByteSource& source) {
   const EndRecord end = FindEndRecord(source);
-  if (HasZip64Locator(source, end))
+  // Info-ZIP adds ZIP64 end records to small archives it writes from a pipe;
+  // they matter only when the classic fields overflow, and those we don't read.
+  const bool saturated = end.entries == 0xFFFF || end.directory_size == 0xFFFFFFFF ||
+                         end.directory_offset == 0xFFFFFFFF;
+  if (saturated && HasZip64Locator(source, end))
     Fail("ZIP64 archives are not supported");
   if (end.disk != 0 || end.directory_disk != 0 || end.entries_on_disk != end.entries)
     Fail("multi-part archives are not supported");

@@ -196,6 +196,15 @@ TEST_F(Extract, FindsTheEndRecordBehindAComment) {
   EXPECT_EQ(Result(), (Tree{{"a.txt", "a"}}));
 }
 
+TEST_F(Extract, RedundantZip64EndRecordsAreIgnored) {
+  // As Info-ZIP writes them for a pipe: a ZIP64 end record and locator in
+  // front of a classic end record whose fields are all valid.
+  auto zip = ZipBuilder().File("piped.txt", "from a pipe").Build();
+  zip.insert(testing::EndRecordOffset(zip), std::string("PK\x06\x07", 4) + std::string(16, '\0'));
+  ExtractBytes(zip, Dest());
+  EXPECT_EQ(Result(), (Tree{{"piped.txt", "from a pipe"}}));
+}
+
 TEST_F(Extract, NoPartialFileIsLeftBehind) {
   ZipItem bad_crc{.name = "x/bad.bin", .data = testing::NoiseBytes(900000, 3), .crc = 7};
   ExtractBytes(ZipBuilder().Add(bad_crc).Build(), Dest());
@@ -221,6 +230,7 @@ TEST_F(Extract, DamagedArchivesRaise) {
   auto directory_outside = good;
   testing::PutLe32(directory_outside, end + 16, static_cast<uint32_t>(good.size()));
   auto zip64 = good;
+  testing::PutLe32(zip64, end + 16, 0xFFFFFFFF);
   zip64.insert(end, std::string("PK\x06\x07", 4) + std::string(16, '\0'));
   auto two_disks = good;
   testing::PutLe16(two_disks, end + 4, 1);
