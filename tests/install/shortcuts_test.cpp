@@ -76,12 +76,5 @@ TEST_F(Shortcuts, AFailingLinkServiceRaisesBeforeAnythingIsRecorded) {
   EXPECT_EQ(record_.Dirs.size(), 1u);
 }
 
-TEST(ShortcutFolder, IsTheTargetsFolderWithItsSeparator) {
-  EXPECT_EQ(FolderOf("D:\\TARVO\\X\\DeskTutor.exe"), "D:\\TARVO\\X\\");
-  EXPECT_EQ(FolderOf("/home/u/inst\\uninstall.exe"), "/home/u/inst\\");
-  EXPECT_EQ(FolderOf("C:x.exe"), "C:");
-  EXPECT_EQ(FolderOf("x.exe"), "");
-}
-
 }  // namespace
 }  // namespace zentivo::install
