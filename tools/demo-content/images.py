@@ -137,3 +137,13 @@ def make_cover_bitmap(width, height, tint):
     info = struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835, 0, 0)
     header = struct.pack("<2sIHHI", b"BM", 14 + len(info) + len(pixels), 0, 0, 14 + len(info))
     return header + info + bytes(pixels)
+
+
+if __name__ == "__main__":
+    # The build embeds the same icon in the demo programs:
+    #   images.py icon OUT.ico
+    import sys
+    if len(sys.argv) != 3 or sys.argv[1] != "icon":
+        sys.exit("usage: images.py icon OUT.ico")
+    with open(sys.argv[2], "wb") as f:
+        f.write(make_icon())
