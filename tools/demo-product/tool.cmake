@@ -9,8 +9,11 @@ add_library(zentivo_demo_core STATIC ${_demo}/product_ini.cpp ${_demo}/uninstall
 target_link_libraries(zentivo_demo_core PUBLIC zentivo_platform)
 target_include_directories(zentivo_demo_core PUBLIC ${_demo})
 
+# The build draws the programs' icon with the content generator's code, and
+# the tests run the generator.
+find_program(ZENTIVO_PYTHON3 python3 REQUIRED)
+
 if(WIN32)
-  find_program(ZENTIVO_PYTHON3 python3 REQUIRED)
   set(_icon_dir ${CMAKE_CURRENT_BINARY_DIR}/demo-product)
   add_custom_command(
     OUTPUT ${_icon_dir}/demo.ico
