@@ -136,6 +136,13 @@ class NginxSite(unittest.TestCase):
             got += body
         self.assertEqual(got, data)
 
+    def test_the_deployment_note_shows_this_very_block(self):
+        with open(SITE_CONF) as f:
+            block = f.read()
+        with open(os.path.join(os.path.dirname(SITE_CONF), "DEPLOYMENT.md")) as f:
+            note = f.read()
+        self.assertIn(block[block.index("server {"):], note)
+
     def test_nothing_else_is_served(self):
         self.assertEqual(self.request("GET", "/QUENXFlash/")[0].status, 404)  # no listings
         self.assertEqual(self.request("GET", "/QUENXFlash/Excel2010/exe.ico")[0].status, 404)
