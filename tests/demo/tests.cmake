@@ -22,4 +22,6 @@ else()
            COMMAND ${CMAKE_CURRENT_LIST_DIR}/product_test.sh ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}
                    ${CMAKE_BINARY_DIR})
   set_tests_properties(demo_uninstall demo_product PROPERTIES LABELS "wine;demo" TIMEOUT 300)
+  # Its window must not take the focus from tests that answer dialogs by keys.
+  set_tests_properties(demo_product PROPERTIES RESOURCE_LOCK wine_desktop)
 endif()

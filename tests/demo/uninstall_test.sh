@@ -29,7 +29,7 @@ make() { for f in "$@"; do mkdir -p "$(dirname "$f")"; echo "$f" >"$f"; done; }
 run() { "$WINE_RUN" "$1/uninstall.exe" "${@:2}" >/dev/null 2>&1; code=$?; }
 # wait_gone PATH: the finishing copy removes the uninstaller once it has ended.
 wait_gone() {
-  for _ in $(seq 1 40); do [ -e "$1" ] || return 0; sleep 0.25; done
+  for _ in $(seq 1 80); do [ -e "$1" ] || return 0; sleep 0.25; done
   return 1
 }
 # install DIR: the uninstaller and a settings file naming the product.

@@ -33,7 +33,8 @@ if(WIN32)
     target_include_directories(${target} PRIVATE ${_icon_dir})
     target_compile_definitions(${target} PRIVATE ${ARGN})
     target_link_libraries(${target} PRIVATE zentivo_demo_core)
-    target_link_options(${target} PRIVATE -municode)
+    # Stripped: the programs travel in every download.
+    target_link_options(${target} PRIVATE -municode -s)
   endfunction()
 
   zentivo_demo_program(demo_desktutor DeskTutor product_main_win32.cpp DEMO_PROGRAM="DeskTutor")
