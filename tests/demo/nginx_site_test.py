@@ -9,6 +9,7 @@ slashes included, uncompressed.
 import http.client
 import os
 import re
+import shutil
 import socket
 import subprocess
 import sys
@@ -17,6 +18,7 @@ import time
 import unittest
 
 GENERATOR = SITE_CONF = None
+NGINX = shutil.which("nginx") or "/usr/sbin/nginx"  # sbin may be off a user's PATH
 PIECE = 524288  # the installer asks for PIECE + 1 bytes at a time
 SETUP_A = "//QUENX_ZazivIV/100176-1(2014)/GlobeRPX/setup.zip"
 ALL_URLS = {
@@ -79,7 +81,7 @@ class NginxSite(unittest.TestCase):
                         f"error_log {base}/error.log;\nevents {{ worker_connections 64; }}\n"
                         f"http {{\n{temp}{server}\n}}\n")
             with open(os.path.join(base, "nginx.stderr"), "w") as err:
-                proc = subprocess.Popen(["nginx", "-p", base, "-c", conf],
+                proc = subprocess.Popen([NGINX, "-p", base, "-c", conf],
                                         stdout=subprocess.DEVNULL, stderr=err)
             for _ in range(50):
                 if proc.poll() is not None:
