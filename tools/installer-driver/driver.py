@@ -176,6 +176,10 @@ class WinePrefix:
                    WINEDLLOVERRIDES="mscoree,mshtml=")
         env.pop("DISPLAY", None)
         subprocess.run(["wineboot", "-i"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+        fonts = os.path.join(ROOT, "cmake", "wine-fonts.reg")
+        if os.path.exists(fonts):  # the outline font the test prefixes use for small Chinese text
+            subprocess.run(["wine", "regedit", "/S", "Z:" + fonts.replace("/", "\\")], env=env,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=False)
         subprocess.run(["wineserver", "-w"], env=env, check=False)
         users = os.path.join(path, "drive_c", "users")
         for user in os.listdir(users):
