@@ -1,0 +1,349 @@
+#!/usr/bin/env python3
+"""End-to-end runs of the real packed installer under Wine, driven with clicks
+and key presses as a person would, against nginx serving the demo content.
+
+    e2e_test.py --bin BIN_DIR --work WORK_DIR prepare
+    e2e_test.py --bin BIN_DIR --work WORK_DIR SCENARIO
+
+Each scenario runs in a network namespace of its own (the in-netns wrapper),
+so the installer's fixed loopback ports never meet another test's.
+Screenshots and logs stay in WORK_DIR/runs/SCENARIO.
+"""
+
+import argparse
+import os
+import sys
+import time
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "installer-driver"))
+
+import driver  # noqa: E402
+import lnk  # noqa: E402
+from session import Run, Workspace, sha256  # noqa: E402
+
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL:", what)
+    return condition
+
+
+def shot(run, name):
+    run.display_screenshot(os.path.join(run.screens, name + ".png"))
+
+
+def walk_to_install(run, inst):
+    """Start view -> "准备安装" -> DirectoryChoice -> "安装"."""
+    inst.wait_window()
+    shot(run, "1-start")
+    inst.click(driver.PRIMARY_BUTTON)
+    shot(run, "2-directory-choice")
+    inst.click(driver.PRIMARY_BUTTON, settle=0.3)
+
+
+def tmp_files(run, edition):
+    wd = run.work_dir(edition)
+    if not os.path.isdir(wd):
+        return {}
+    return {n: os.path.getsize(os.path.join(wd, n)) for n in os.listdir(wd) if n.endswith(".tmp")}
+
+
+def wait_finished(run, inst, edition, timeout=240):
+    log = os.path.join(run.install_dir(edition), "uninstall.log")
+
+    def done():
+        if not inst.running():
+            raise driver.DriverError("the installer ended before it finished; messages: %r" % inst.messages())
+        boxes = inst.find_windows("src")
+        if boxes:
+            raise driver.DriverError("a message box came up: %r" % inst.messages())
+        return os.path.exists(log) and not os.path.exists(run.work_dir(edition))
+    driver.wait_until("the installation to finish", done, timeout, 0.5)
+    time.sleep(2.0)  # the finished view is painted after the working folder goes
+    shot(run, "6-finished")
+
+
+def expected_log(run, edition, values):
+    d = "D:\\TARVO\\" + values["AppEName"]
+    name = values["AppName"]
+    desktop = run.prefix.shell_folder("Desktop")
+    start = run.prefix.shell_folder("Start Menu")
+    lines = ["[file]"] + [d + "\\" + f for f in (
+        "CopyFIle.exe", "DiskID32.dll", "ExamTime.ini", "Flash.exe", "help.chm", "DeskTutor.elf",
+        "DeskTutor.exe", "VoiceTip.mp3", "uninstall.exe", "MIDAS.DLL")]
+    lines += [desktop + "\\" + name + ".lnk", start + "\\" + name + "\\" + name + ".lnk",
+              start + "\\" + name + "\\卸载 " + name + ".lnk", d + "\\uninstall.log", "[dir]"]
+    lines += [d + "\\", d + "\\data\\", d + "\\Images\\", d + "\\Menu\\", d + "\\TestFlash\\", start + "\\" + name]
+    return "".join(line + "\r\n" for line in lines).encode("gbk")
+
+
+def check_installed_tree(run, edition):
+    root = run.install_dir(edition)
+    expected = run.ws.manifest(edition, "installed")
+    for rel, (size, digest) in sorted(expected.items()):
+        path = os.path.join(root, *rel.split("\\"))
+        if check(os.path.exists(path), "installed file %s exists" % rel):
+            check(sha256(path) == digest, "installed file %s has the served bytes" % rel)
+    if "exe.ico" not in expected:
+        check(not os.path.exists(os.path.join(root, "exe.ico")), "no exe.ico for an edition that doesn't fetch it")
+
+
+def check_shortcuts(run, edition, values):
+    d = "D:\\TARVO\\" + values["AppEName"]
+    name = values["AppName"]
+    target = d + ("\\Mivanta.exe" if "冲刺" in name else "\\DeskTutor.exe")
+    icon = d + "\\exe.ico" if "QUENXRPX" in values["AppEName"] else None
+    desktop = run.prefix.unix_path(run.prefix.shell_folder("Desktop"))
+    start = run.prefix.unix_path(run.prefix.shell_folder("Start Menu"))
+    links = ((os.path.join(desktop, name + ".lnk"), target, icon),
+             (os.path.join(start, name, name + ".lnk"), target, icon),
+             (os.path.join(start, name, "卸载 " + name + ".lnk"), d + "\\uninstall.exe", None))
+    for path, want_target, want_icon in links:
+        if not check(os.path.exists(path), "shortcut %s exists" % path):
+            continue
+        got = lnk.read(path)
+        check(got["target"] and got["target"].lower() == want_target.lower(),
+              "%s points to %s (got %s)" % (os.path.basename(path), want_target, got["target"]))
+        want_dir = want_target.rsplit("\\", 1)[0] + "\\"
+        check((got["working_dir"] or "").lower() == want_dir.lower(),
+              "%s starts in %s (got %s)" % (os.path.basename(path), want_dir, got["working_dir"]))
+        check(got["description"] == "备考软件倾情奉献", "%s has the description" % os.path.basename(path))
+        if want_icon:
+            check((got["icon_path"] or "").lower() == want_icon.lower(), "%s has the product icon" % path)
+
+
+def full_install(run, edition):
+    values = run.ws.values(edition)
+    run.serve()
+    inst = run.installer(edition)
+    walk_to_install(run, inst)
+    time.sleep(0.3)
+    shot(run, "3-preparing")
+    driver.wait_until("the download to start", lambda: tmp_files(run, edition) or not os.path.exists(
+        run.work_dir(edition)) or os.path.exists(os.path.join(run.work_dir(edition), "setup.zip")), 60, 0.1)
+    shot(run, "4-downloading")
+    wait_finished(run, inst, edition)
+    check_installed_tree(run, edition)
+    check_shortcuts(run, edition, values)
+    log = os.path.join(run.install_dir(edition), "uninstall.log")
+    want = expected_log(run, edition, values)
+    got = open(log, "rb").read()
+    check(got == want, "uninstall.log byte for byte\n--- got\n%s\n--- want\n%s" % (
+        got.decode("gbk", "replace"), want.decode("gbk")))
+    check(not os.path.exists(run.work_dir(edition)), "the working folder is gone")
+    inst.click(driver.PRIMARY_BUTTON, settle=0.2)  # "立即体验"
+    code = inst.wait_exit(60)
+    check(code == 0, "the installer ends after 立即体验 (exit code %s)" % code)
+    for program in ("DeskTutor", "Mivanta"):
+        marker = os.path.join(run.install_dir(edition), "launched-%s.txt" % program)
+        try:
+            driver.wait_until(program + " to start", lambda: os.path.exists(marker), 60)
+        except driver.DriverError:
+            check(False, "立即体验 started %s.exe" % program)
+    time.sleep(1.0)
+    inst.screenshot(os.path.join(run.screens, "7-product.png"))
+
+
+SCENARIOS = {}
+
+
+def scenario(fn):
+    SCENARIOS[fn.__name__[len("scenario_"):].replace("_", "-")] = fn
+    return fn
+
+
+@scenario
+def scenario_install_a(run):
+    full_install(run, "A")
+
+
+@scenario
+def scenario_install_b(run):
+    full_install(run, "B")
+
+
+
+
+@scenario
+def scenario_resume_after_kill(run):
+    """A download killed halfway resumes from what the .tmp holds."""
+    run.serve(limit_rate="400k")
+    inst = run.installer("A")
+    walk_to_install(run, inst)
+    big = driver.wait_until("half a file in the working folder",
+                            lambda: {n: s for n, s in tmp_files(run, "A").items() if s >= 700 * 1024}, 120, 0.1)
+    inst.kill()
+    name, length = next(iter(tmp_files(run, "A").items()))
+    print("killed with %s at %d bytes (seen %r)" % (name, length, big))
+    before = len(run.server.requests())
+    inst = run.installer("A")
+    walk_to_install(run, inst)
+    wait_finished(run, inst, "A")
+    later = run.server.requests()[before:]
+    print("requests after the restart:", later[:6])
+    check(any(m == "GET" and u.endswith("/" + name[:-4]) and r.startswith("bytes=%d-" % length)
+              for m, u, r in later), "the restarted download of %s asks for bytes=%d-" % (name[:-4], length))
+    check(not any(m == "GET" and u.endswith("/" + name[:-4]) and r.startswith("bytes=0-") for m, u, r in later),
+          "the restarted download does not start %s again from 0" % name[:-4])
+    check_installed_tree(run, "A")
+
+
+@scenario
+def scenario_maindb_missing(run):
+    www = run.own_www()
+    for rel in run.ws.manifest("A", "url"):
+        if rel.endswith("/Maindb.db"):
+            os.unlink(os.path.join(www, *[p for p in rel.split("/") if p]))
+    run.serve(www)
+    inst = run.installer("A")
+    walk_to_install(run, inst)
+    box = inst.wait_message_box("src", 120)
+    shot(run, "5-failed")
+    texts = inst.messages()
+    check(texts and texts[-1].startswith("[Maindb.db]") and "404" in texts[-1],
+          "the message names [Maindb.db] with the status line (got %r)" % texts)
+    inst.answer(box, "Return")
+    inst.click(driver.PRIMARY_BUTTON, settle=2.0)  # the disabled "取 消"
+    check(not inst.find_windows("提示"), "取 消 is disabled after the failure")
+    check(inst.running(), "the window stays open after the failure")
+    root = run.install_dir("A")
+    check(not os.path.exists(os.path.join(root, "uninstall.log")), "no uninstall.log")
+    check(not os.path.exists(os.path.join(root, "DeskTutor.exe")), "nothing installed")
+
+
+@scenario
+def scenario_damaged_setup(run):
+    www = run.own_www()
+    for rel in run.ws.manifest("A", "url"):
+        if rel.endswith("/setup.zip"):
+            path = os.path.join(www, *[p for p in rel.split("/") if p])
+            data = open(path, "rb").read()
+            os.unlink(path)  # a hard link to the shared tree: write a new file
+            open(path, "wb").write(data[:len(data) * 2 // 3])
+    run.serve(www)
+    inst = run.installer("A")
+    walk_to_install(run, inst)
+    box = inst.wait_message_box("src", 180)
+    shot(run, "5-damaged")
+    check(inst.messages()[-1:] == ["安装包已损坏！"], "安装包已损坏！ (got %r)" % inst.messages())
+    inst.answer(box, "Return")
+    check(not os.path.exists(os.path.join(run.install_dir("A"), "uninstall.log")), "no uninstall.log")
+    check(os.path.isdir(run.work_dir("A")), "the downloads stay in the working folder")
+
+
+@scenario
+def scenario_second_copy(run):
+    run.serve()
+    first = run.installer("A")
+    first.wait_window()
+    appinfo = os.path.join(run.work_dir("A"), "appinfo.xml")
+    check(os.path.exists(appinfo), "the first copy wrote appinfo.xml")
+    before = (open(appinfo, "rb").read(), os.stat(appinfo).st_mtime_ns) if os.path.exists(appinfo) else None
+    time.sleep(1.1)
+    second = run.installer("A")
+    box = second.wait_message_box("提示", 60)
+    shot(run, "second-copy")
+    check(second.messages() == ["请不要重复运行本程序"], "the second copy says 请不要重复运行本程序 (got %r)"
+          % second.messages())
+    second.answer(box, "Return")
+    code = second.wait_exit(30)
+    check(code == 0, "the second copy ends with exit code 0 (got %s)" % code)
+    after = (open(appinfo, "rb").read(), os.stat(appinfo).st_mtime_ns) if os.path.exists(appinfo) else None
+    check(before == after, "appinfo.xml untouched by the second copy")
+    check(first.running() and first.find_windows(driver.WINDOW_TITLE), "the first copy runs on")
+
+
+def cancel_during_download(run, inst):
+    driver.wait_until("the download to be under way", lambda: tmp_files(run, "A"), 120, 0.1)
+    inst.click(driver.PRIMARY_BUTTON, settle=0.2)  # "取 消" in the primary place
+    box = inst.wait_message_box("提示", 30)
+    shot(run, "cancel-question")
+    check(inst.messages()[-1:] == ["是否要取消？"], "the question 是否要取消？ (got %r)" % inst.messages())
+    return box
+
+
+@scenario
+def scenario_cancel_no(run):
+    run.serve(limit_rate="600k")
+    inst = run.installer("A")
+    walk_to_install(run, inst)
+    box = cancel_during_download(run, inst)
+    inst.answer(box, "n")
+    wait_finished(run, inst, "A")
+    check_installed_tree(run, "A")
+
+
+@scenario
+def scenario_cancel_yes(run):
+    run.serve(limit_rate="400k")
+    inst = run.installer("A")
+    walk_to_install(run, inst)
+    box = cancel_during_download(run, inst)
+    inst.answer(box, "Return")
+    code = inst.wait_exit(15)
+    check(code == 0, "the installer ends at once after 是 (exit code %s)" % code)
+    left = tmp_files(run, "A")
+    check(left, "the .tmp stays after cancelling")
+    run.prefix.kill()
+    before = len(run.server.requests())
+    inst = run.installer("A")
+    walk_to_install(run, inst)
+    wait_finished(run, inst, "A")
+    later = run.server.requests()[before:]
+    for name, length in left.items():
+        check(any(m == "GET" and u.endswith("/" + name[:-4]) and r.startswith("bytes=%d-" % length)
+                  for m, u, r in later), "a later run resumes %s from bytes=%d-" % (name[:-4], length))
+    check_installed_tree(run, "A")
+
+
+@scenario
+def scenario_no_network(run):
+    run.serve(probes=False)
+    inst = run.installer("A")
+    walk_to_install(run, inst)
+    box = inst.wait_message_box("src", 120)
+    shot(run, "no-network")
+    check(inst.messages() == ["请检查网络是否正常！"], "请检查网络是否正常！ (got %r)" % inst.messages())
+    inst.answer(box, "Return")
+    check(os.path.isdir(run.install_dir("A")), "the chosen directory was created")
+    check(not os.path.exists(run.work_dir("A")) or not tmp_files(run, "A"), "nothing downloaded")
+    # Still the DirectoryChoice view: "安装" is there to be pressed again.
+    inst.click(driver.PRIMARY_BUTTON, settle=0.2)
+    box = inst.wait_message_box("src", 60)
+    check(len(inst.messages()) == 2, "安装 answers again from the DirectoryChoice view")
+    inst.answer(box, "Return")
+    check(not run.server.requests(), "no request reached the update server")
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--bin", required=True, help="the Windows build's bin folder")
+    ap.add_argument("--work", required=True, help="where content, prefixes and runs go")
+    ap.add_argument("what", choices=["prepare"] + sorted(SCENARIOS))
+    args = ap.parse_args()
+    ws = Workspace(args.work, args.bin)
+    if args.what == "prepare":
+        ws.prepare()
+        return 0
+    run = Run(ws, args.what)
+    try:
+        SCENARIOS[args.what](run)
+    except driver.DriverError as e:
+        check(False, str(e))
+        run.display_screenshot(os.path.join(run.screens, "at-failure.png"))
+    finally:
+        run.close()
+    print("screenshots and logs:", run.dir)
+    if failures:
+        print("%d check(s) failed" % len(failures))
+        return 1
+    print("all checks passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,18 @@
+# The real packed installer under Wine, from the first click to "立即体验",
+# against nginx serving the demo content. Each scenario has its own network
+# namespace, display, Wine prefix and drive D:; "e2e_prepare" makes what they
+# share (the content, both editions' installers, a prefix template).
+if(WIN32)
+  set(_e2e ${CMAKE_CURRENT_LIST_DIR}/e2e_test.py)
+  set(_work ${CMAKE_BINARY_DIR}/e2e)
+  set(_bin ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
+  add_test(NAME e2e_prepare COMMAND ${ZENTIVO_PYTHON3} ${_e2e} --bin ${_bin} --work ${_work} prepare)
+  set_tests_properties(e2e_prepare PROPERTIES LABELS "e2e" TIMEOUT 300 FIXTURES_SETUP e2e)
+  foreach(_scenario install-a install-b resume-after-kill maindb-missing damaged-setup second-copy
+                    cancel-no cancel-yes no-network)
+    add_test(NAME e2e_${_scenario}
+             COMMAND ${CMAKE_CURRENT_LIST_DIR}/in-netns ${ZENTIVO_PYTHON3} ${_e2e} --bin ${_bin}
+                     --work ${_work} ${_scenario})
+    set_tests_properties(e2e_${_scenario} PROPERTIES LABELS "e2e" TIMEOUT 420 FIXTURES_REQUIRED e2e)
+  endforeach()
+endif()
