@@ -12,6 +12,7 @@
 #include <span>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 namespace zentivo::download {
 
@@ -27,11 +28,46 @@ class EIdHTTPProtocolException : public std::runtime_error {
   int status_;
 };
 
+// What went wrong in a request that got no error reply.
+enum class HttpFailureKind {
+  kConnect,  // no connection to the server
+  kTimeout,  // no connection in time, or no byte for too long
+  kBroken,   // the connection broke or the body ended early
+  kAborted,  // the caller's reply handler or body sink said stop
+  kOther,
+};
+
+// The words the user reads for each kind.
+inline std::string HttpFailureText(HttpFailureKind kind) {
+  switch (kind) {
+    case HttpFailureKind::kConnect:
+      return "无法连接到服务器";
+    case HttpFailureKind::kTimeout:
+      return "连接服务器超时";
+    case HttpFailureKind::kBroken:
+      return "网络连接中断";
+    case HttpFailureKind::kAborted:
+      return "下载已中止";
+    case HttpFailureKind::kOther:
+      break;
+  }
+  return "网络错误";
+}
+
 // Any other failure: no connection, a broken or stalled transfer, a body that
-// ended early, a write the caller refused.
+// ended early, a write the caller refused. The message is the kind's text;
+// detail() keeps the backend's own description.
 class EHttpFailure : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
+  EHttpFailure(HttpFailureKind kind, std::string detail)
+      : std::runtime_error(HttpFailureText(kind)), kind_(kind), detail_(std::move(detail)) {}
+  HttpFailureKind kind() const { return kind_; }
+  const std::string& detail() const { return detail_; }
+
+ private:
+  HttpFailureKind kind_ = HttpFailureKind::kOther;
+  std::string detail_;
 };
 
 struct HttpReply {
@@ -62,11 +98,18 @@ class TIdHTTP {
   // Connect timeout and the longest time a transfer may go without a byte.
   virtual void SetTimeouts(int connect_seconds, int stall_seconds) = 0;
 
-  // Both raise EIdHTTPProtocolException for a status of 400 and up, and
-  // EHttpFailure for every other failure. The connection is kept for the
-  // next request to the same host until Disconnect.
+  // Called once per successful GET with the final reply's head, before the
+  // first piece of its body; returning false aborts (EHttpFailure kAborted).
+  using ReplyHandler = std::function<bool(const HttpReply& reply)>;
+
+  // Both raise EIdHTTPProtocolException for a status of 400 and up, and for a
+  // redirect that is not followed; EHttpFailure for every other failure. The
+  // connection is kept for the next request to the same host until
+  // Disconnect.
   virtual HttpReply Head(const std::string& url) = 0;
-  virtual HttpReply Get(const std::string& url, const BodySink& sink) = 0;
+  virtual HttpReply Get(const std::string& url, const ReplyHandler& on_reply,
+                        const BodySink& sink) = 0;
+  HttpReply Get(const std::string& url, const BodySink& sink) { return Get(url, nullptr, sink); }
   // The URL of the last request (after redirects, when they were followed).
   virtual std::string LastUrl() const = 0;
   virtual void Disconnect() = 0;
@@ -74,6 +117,11 @@ class TIdHTTP {
 
 inline constexpr int kDefaultConnectTimeoutSeconds = 30;
 inline constexpr int kDefaultStallTimeoutSeconds = 60;
+
+struct HttpTimeouts {
+  int connect_seconds = kDefaultConnectTimeoutSeconds;
+  int stall_seconds = kDefaultStallTimeoutSeconds;
+};
 
 // A new client of the platform's backend, with default settings.
 std::unique_ptr<TIdHTTP> CreateHttpClient();

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "download/http_client.h"
+
 namespace zentivo::download {
 
 // The two probe URLs the build was configured with ("http://" + host).
@@ -17,5 +19,28 @@ bool CheckInternetConnection(const std::string& probe_url_1, const std::string& 
 // The Content-Length of a HEAD reply with a fresh client; -1 when the reply
 // has none, 0 on any failure. Never raises.
 int32_t ProbeRemoteSize(const std::string& url);
+int32_t ProbeRemoteSize(const std::string& url, const HttpTimeouts& timeouts);
+
+// The three kinds of test behind CheckInternetConnection, as the platform
+// offers them (WinINet on Windows).
+class ConnectionTests {
+ public:
+  virtual ~ConnectionTests() = default;
+  // A real connection to the URL's server (InternetCheckConnection with
+  // FLAG_ICC_FORCE_CONNECTION).
+  virtual bool ForceConnection(const std::string& url) = 0;
+  // The client library's own view: not in the disconnected state.
+  virtual bool LibraryConnected() = 0;
+  // The system's view (InternetGetConnectedState).
+  virtual bool SystemConnected() = 0;
+};
+
+// The platform's tests; defined by the platform layer.
+ConnectionTests& PlatformConnectionTests();
+
+// The check over any set of tests: the first that fails ends it with false,
+// and the tests after it are not run. Never raises.
+bool CheckInternetConnection(ConnectionTests& tests, const std::string& probe_url_1,
+                             const std::string& probe_url_2);
 
 }  // namespace zentivo::download

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "config/app_info.h"
+#include "download/http_client.h"
 #include "download/worker_control.h"
 #include "download/worker_ui.h"
 
@@ -14,6 +15,8 @@ struct WorkerSettings {
   std::string ServerRoot;  // "http://" + host[:port], no trailing slash
   std::string WorkDir;     // the working folder, no trailing separator
   config::TAppInfo AppInfo;
+  // Every request's connect and no-progress timeouts.
+  HttpTimeouts Timeouts;
 };
 
 // "http://" + the update host the build was configured with.

@@ -21,8 +21,8 @@ class WorkerUi {
   // Posts one of the three notifications above.
   virtual void Post(unsigned message, int32_t lparam) = 0;
 
-  virtual void SetProgressMax(int32_t max) = 0;             // range of pb1
-  virtual void SetSizeText(const std::string& text) = 0;    // lbl13
+  virtual void SetProgressMax(int32_t max) = 0;                // range of pb1
+  virtual void SetSizeText(const std::string& text) = 0;       // lbl13
   virtual void SetRemainingText(const std::string& text) = 0;  // lbl15
   // The Downloading view: lbl13, lbl14, lbl15 shown; lbl15 and lbl9 placed;
   // lbl19 hidden; lbl16 and lbl10 shown.

@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "install/completion_ui.h"
+#include "install/shell_link.h"
 
 namespace zentivo::install {
 
@@ -21,8 +23,14 @@ struct CompletionInputs {
   int32_t PlayFlashSize = 0;
 };
 
+// The messages of the two ways the routine can fail.
+inline constexpr std::string_view kDamagedPackageMessage = "安装包已损坏！";
+inline constexpr std::string_view kInstallFailedMessage = "文件已损坏，安装失败！";
+
 // Shows failures to the user through `ui`; never raises.
 void CompleteInstallation(CompletionUi& ui, const CompletionInputs& inputs);
+// The same with the given shell service in place of the platform's.
+void CompleteInstallation(CompletionUi& ui, const CompletionInputs& inputs, ShellService& shell);
 
 // Deletes `dir` and everything in it, reporting nothing. An empty `dir` does
 // nothing.

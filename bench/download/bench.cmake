@@ -1,0 +1,9 @@
+# The download benchmark (figures, not a test): the worker end to end against
+# nginx on loopback, next to curl in the same run. Build, then
+#   cmake --build --preset native --target run_bench_download
+add_executable(bench_download ${CMAKE_CURRENT_LIST_DIR}/main.cpp)
+target_link_libraries(bench_download PRIVATE zentivo_download)
+add_custom_target(run_bench_download
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/run-bench $<TARGET_FILE:bench_download>
+          ${CMAKE_BINARY_DIR}/bench-download
+  DEPENDS bench_download USES_TERMINAL)

@@ -1,0 +1,42 @@
+// Which files this product edition needs and where they lie on the update
+// server, worked out from three configuration values.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace zentivo::download {
+
+// The names of the files in WorkDir (and of the ".tmp" files beside them).
+inline constexpr std::string_view kSetupZip = "setup.zip";
+inline constexpr std::string_view kMaindbDb = "Maindb.db";
+inline constexpr std::string_view kExeIco = "exe.ico";
+inline constexpr std::string_view kUninstallExe = "uninstall.exe";
+inline constexpr std::string_view kTestFlashZip = "TestFlash.zip";
+inline constexpr std::string_view kTestFlash2Zip = "TestFlash2.zip";
+inline constexpr std::string_view kTestFlash3Zip = "TestFlash3.zip";
+inline constexpr std::string_view kPlayFlashZip = "PlayFlash.zip";
+
+// Server paths, each to be put after ServerRoot as it stands (some begin with
+// two slashes and are requested that way).
+struct DownloadPlan {
+  std::string FlashFolder;
+  std::string EditionCode;  // "RPX", "RQX" or "RSX"
+  std::string SetupPath;
+  std::string MaindbPath;
+  std::string IconPath;
+  std::string UninstallPath;
+  std::string TestFlashPath;
+  std::string TestFlash2Path;
+  std::string TestFlash3Path;
+  std::string PlayFlashPath;
+  bool FetchIcon = false;
+  bool IncludeTestFlash3 = false;  // probed, and fetched when its size isn't 0
+  bool IncludePlayFlash = false;   // the same
+};
+
+// Every substring test is case-sensitive.
+DownloadPlan BuildDownloadPlan(const std::string& agent_version, const std::string& app_name,
+                               const std::string& app_ename);
+
+}  // namespace zentivo::download

@@ -1,0 +1,75 @@
+// FetchFile: one file of the plan into WorkDir, in ranged GETs appended to
+// N + ".tmp", resumed from what an earlier run left there, and promoted to
+// N when it holds the length the server announced.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "download/download_state.h"
+#include "download/http_client.h"
+#include "download/pause_gate.h"
+
+namespace zentivo::download {
+
+// Each range request asks for this many bytes plus one (the end is inclusive).
+inline constexpr int64_t kRangeStep = 524288;
+inline constexpr std::string_view kTmpSuffix = ".tmp";
+
+// The failures that have no message of the client's: the program's words.
+inline constexpr std::string_view kTmpUnreadableText = "临时文件无法读取";
+inline constexpr std::string_view kTmpWriteText = "临时文件无法写入";
+inline constexpr std::string_view kNoLengthText = "服务器没有提供文件大小";
+inline constexpr std::string_view kWrongRangeText = "服务器返回的数据位置不对";
+inline constexpr std::string_view kNoDataText = "服务器没有返回数据";
+inline constexpr std::string_view kPromoteText = "文件保存失败";
+inline constexpr std::string_view kUnexpectedText = "下载出错";
+
+// The Range header's value after "bytes=": "0-524288" for the first request,
+// "524289-1048577" for the next, and for the last piece of a file the end is
+// the remote size itself ("1048578-1200000" for 1200000 bytes).
+std::string RangeValue(int64_t received, double remote_size);
+
+// The first byte of a Content-Range value ("bytes 524289-1048577/1200000");
+// -1 when it can't be read.
+int64_t ContentRangeStart(const std::string& content_range);
+
+// "[" + name + "]" + text, as the failure box shows it.
+std::string FailureMessage(std::string_view name, std::string_view text);
+
+struct [[nodiscard]] FetchResult {
+  bool ok = true;
+  std::string message;  // the failure box's text when !ok
+};
+
+class FileFetcher {
+ public:
+  // `probe` sends the HEAD of each file and is disconnected after it;
+  // `transfer` sends the ranged GETs (its work handlers read ReceivedBytes).
+  FileFetcher(TIdHTTP& probe, TIdHTTP& transfer, TDownloadState& state, PauseGate& gate,
+              std::string work_dir)
+      : probe_(probe),
+        transfer_(transfer),
+        state_(state),
+        gate_(gate),
+        work_dir_(std::move(work_dir)) {}
+
+  FetchResult FetchFile(std::string_view name, const std::string& url);
+
+  // Bytes of the current file held in its ".tmp": set before the first range
+  // request and after each one.
+  int64_t ReceivedBytes() const { return received_; }
+
+ private:
+  FetchResult Transfer(std::string_view name, const std::string& tmp_path, double remote);
+
+  TIdHTTP& probe_;
+  TIdHTTP& transfer_;
+  TDownloadState& state_;
+  PauseGate& gate_;
+  std::string work_dir_;
+  int64_t received_ = 0;
+};
+
+}  // namespace zentivo::download

@@ -1,0 +1,46 @@
+#include "download/network_check.h"
+
+#include "build_config.h"
+
+namespace zentivo::download {
+
+std::string DefaultProbeUrl1() {
+  return std::string("http://") + build::kProbeHost1;
+}
+std::string DefaultProbeUrl2() {
+  return std::string("http://") + build::kProbeHost2;
+}
+
+bool CheckInternetConnection(ConnectionTests& tests, const std::string& probe_url_1,
+                             const std::string& probe_url_2) {
+  try {
+    return tests.ForceConnection(probe_url_1) && tests.ForceConnection(probe_url_2) &&
+           tests.LibraryConnected() && tests.SystemConnected();
+  } catch (...) {
+    return false;
+  }
+}
+
+bool CheckInternetConnection(const std::string& probe_url_1, const std::string& probe_url_2) {
+  return CheckInternetConnection(PlatformConnectionTests(), probe_url_1, probe_url_2);
+}
+
+int32_t ProbeRemoteSize(const std::string& url) {
+  return ProbeRemoteSize(url, HttpTimeouts{});
+}
+
+int32_t ProbeRemoteSize(const std::string& url, const HttpTimeouts& timeouts) {
+  try {
+    // A fresh client with default settings: redirects are not followed.
+    auto client = CreateHttpClient();
+    client->SetTimeouts(timeouts.connect_seconds, timeouts.stall_seconds);
+    const HttpReply reply = client->Head(url);
+    client->Disconnect();
+    // The size fields are 32-bit; larger files don't fit them.
+    return static_cast<int32_t>(reply.content_length);
+  } catch (...) {
+    return 0;
+  }
+}
+
+}  // namespace zentivo::download

@@ -1,0 +1,173 @@
+// TTestThread: the download worker. Its thread runs RunDownloads once and
+// ends; the window holds a WorkerControl that outlives it.
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
+#include "build_config.h"
+#include "download/download_plan.h"
+#include "download/fetch_file.h"
+#include "download/network_check.h"
+#include "download/progress_format.h"
+#include "download/run_downloads.h"
+#include "download/transfer_progress.h"
+#include "platform/fs.h"
+
+namespace zentivo::download {
+namespace {
+
+// One step of the download order.
+struct Step {
+  std::string_view name;
+  int32_t code;
+  std::string path;
+  bool (*wanted)(const TDownloadState&);  // null: always
+};
+
+std::vector<Step> DownloadOrder(const DownloadPlan& plan) {
+  return {
+      {kSetupZip, kFileSetup, plan.SetupPath, nullptr},
+      {kMaindbDb, kFileMaindb, plan.MaindbPath, nullptr},
+      {kExeIco, kFileIcon, plan.IconPath, [](const TDownloadState& s) { return s.IconSize != 0; }},
+      {kUninstallExe, kFileUninstall, plan.UninstallPath, nullptr},
+      {kTestFlashZip, kFileTestFlash, plan.TestFlashPath, nullptr},
+      {kTestFlash2Zip, kFileTestFlash2, plan.TestFlash2Path,
+       [](const TDownloadState& s) { return s.TestFlash2Size != 0; }},
+      {kTestFlash3Zip, kFileTestFlash3, plan.TestFlash3Path,
+       [](const TDownloadState& s) { return s.TestFlash3Size != 0; }},
+      {kPlayFlashZip, kFilePlayFlash, plan.PlayFlashPath,
+       [](const TDownloadState& s) { return s.PlayFlashSize != 0; }},
+  };
+}
+
+void ProbeSizes(const DownloadPlan& plan, const WorkerSettings& settings, TDownloadState& s) {
+  const auto probe = [&](const std::string& path) {
+    return ProbeRemoteSize(settings.ServerRoot + path, settings.Timeouts);
+  };
+  if (plan.FetchIcon)
+    s.IconSize = probe(plan.IconPath);
+  if (plan.IncludeTestFlash3)
+    s.TestFlash3Size = probe(plan.TestFlash3Path);
+  if (plan.IncludePlayFlash)
+    s.PlayFlashSize = probe(plan.PlayFlashPath);
+  s.UninstallSize = probe(plan.UninstallPath);
+  s.SetupSize = probe(plan.SetupPath);
+  s.MaindbSize = probe(plan.MaindbPath);
+  s.TestFlashSize = probe(plan.TestFlashPath);
+  s.TestFlash2Size = probe(plan.TestFlash2Path);
+  int32_t total = 0;
+  for (int32_t size : {s.SetupSize.load(), s.MaindbSize.load(), s.IconSize.load(),
+                       s.UninstallSize.load(), s.TestFlashSize.load(), s.TestFlash2Size.load(),
+                       s.TestFlash3Size.load(), s.PlayFlashSize.load()}) {
+    total = Add32(total, size);
+  }
+  s.TotalSize = total;
+}
+
+// The transfer client with the worker's two handlers bound.
+std::unique_ptr<TIdHTTP> MakeTransferClient(const WorkerSettings& settings,
+                                            TransferProgress& progress,
+                                            const FileFetcher*& fetcher) {
+  auto client = CreateHttpClient();
+  client->SetTimeouts(settings.Timeouts.connect_seconds, settings.Timeouts.stall_seconds);
+  client->SetOnWorkBegin([&progress](int64_t) { progress.OnWorkBegin(); });
+  client->SetOnWork(
+      [&progress, &fetcher](int64_t) { progress.OnWork(fetcher ? fetcher->ReceivedBytes() : 0); });
+  return client;
+}
+
+}  // namespace
+
+std::string DefaultServerRoot() {
+  return std::string("http://") + build::kUpdateHost;
+}
+
+void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
+  TDownloadState& state = env.state;
+  TransferProgress progress(state, env.ui, env.clock);
+  const FileFetcher* current = nullptr;
+  auto transfer = MakeTransferClient(settings, progress, current);
+
+  const config::TAppInfo& info = settings.AppInfo;
+  const DownloadPlan plan = BuildDownloadPlan(info.AgentVersion, info.AppName, info.AppEName);
+  ProbeSizes(plan, settings, state);
+
+  std::string_view file = kSetupZip;  // the file a failure is reported against
+  try {
+    if (!fs::DirectoryExists(settings.WorkDir))
+      fs::MakeDirectory(settings.WorkDir);
+    env.ui.ShowDownloadingView();
+    transfer->SetHandleRedirects(true);
+    auto probe = CreateHttpClient();
+    probe->SetTimeouts(settings.Timeouts.connect_seconds, settings.Timeouts.stall_seconds);
+    FileFetcher fetcher(*probe, *transfer, state, env.gate, settings.WorkDir);
+    current = &fetcher;
+
+    bool first = true;
+    for (const Step& step : DownloadOrder(plan)) {
+      if (step.wanted && !step.wanted(state))
+        continue;
+      env.gate.WaitWhilePaused();
+      file = step.name;
+      if (!first)
+        state.CurrentFile = step.code;  // the first file keeps the initial 0
+      first = false;
+      const FetchResult result = fetcher.FetchFile(step.name, settings.ServerRoot + step.path);
+      if (!result.ok) {
+        // Not while the window asks its cancel question.
+        env.gate.WaitWhilePaused();
+        current = nullptr;
+        env.ui.ReportFailure(result.message);
+        return;
+      }
+    }
+    current = nullptr;
+  } catch (...) {
+    current = nullptr;
+    env.ui.RunOnFailed();
+    // The window leaves OnFailed unassigned; the user still learns why the
+    // download stopped.
+    env.gate.WaitWhilePaused();
+    env.ui.ReportFailure(FailureMessage(file, kUnexpectedText));
+    return;
+  }
+  env.gate.WaitWhilePaused();
+  env.ui.RunOnFinished();
+}
+
+namespace {
+
+// What the window holds of the worker; shared with the worker's thread.
+class WorkerHandle final : public WorkerControl {
+ public:
+  void Pause() override { gate.Pause(); }
+  void Resume() override { gate.Resume(); }
+  bool StillRunning() const override { return running; }
+
+  PauseGate gate;
+  std::atomic<bool> running{true};
+};
+
+}  // namespace
+
+std::shared_ptr<WorkerControl> StartDownloadWorker(WorkerUi& ui, WorkerSettings settings,
+                                                   TDownloadState& state, LocalClock& clock) {
+  auto handle = std::make_shared<WorkerHandle>();
+  // The thread frees what it owns when its body ends; the handle stays with
+  // the window, so the still-running test holds after that.
+  std::thread([handle, &ui, &state, &clock, settings = std::move(settings)] {
+    try {
+      RunDownloads(settings, WorkerEnvironment{ui, state, clock, handle->gate});
+    } catch (...) {
+    }
+    handle->running = false;
+  }).detach();
+  return handle;
+}
+
+std::shared_ptr<WorkerControl> StartDownloadWorker(WorkerUi& ui, WorkerSettings settings) {
+  return StartDownloadWorker(ui, std::move(settings), DownloadState(), SystemLocalClock());
+}
+
+}  // namespace zentivo::download

@@ -1,0 +1,161 @@
+#include "install/complete_installation.h"
+
+#include <exception>
+
+#include "install/extract_package.h"
+#include "install/shortcuts.h"
+#include "install/uninstall_record.h"
+#include "platform/fs.h"
+
+namespace zentivo::install {
+namespace {
+
+// Stage values of the progress display, and how far each step moves the bar;
+// the installation's share of the bar is the last 20000000 of its range.
+constexpr int32_t kStageExtracting = 300;
+constexpr int32_t kStagePlaced = 600;
+constexpr int32_t kStageRecorded = 900;
+constexpr int32_t kStageLogged = 950;
+constexpr int32_t kStageDone = 1000;
+constexpr int kPauseAfterLog = 300;
+constexpr int kPauseBeforeDone = 800;
+
+// The product's own files, recorded for the uninstaller whether or not the
+// archives brought them ("CopyFIle.exe" is spelled as the uninstaller knows it).
+constexpr const char* kProductFiles[] = {
+    "CopyFIle.exe",  "DiskID32.dll",  "ExamTime.ini", "Flash.exe",     "help.chm",
+    "DeskTutor.elf", "DeskTutor.exe", "VoiceTip.mp3", "uninstall.exe", "MIDAS.DLL",
+};
+
+// The editions whose name holds this start a different program.
+constexpr std::string_view kSprintEditionMark = "冲刺";
+
+struct ExtractionFailed {};
+
+class Completion {
+ public:
+  Completion(CompletionUi& ui, const CompletionInputs& in, ShellService& shell)
+      : ui_(ui), in_(in), shell_(shell) {}
+
+  void Run() {
+    const std::string dir = ui_.InstallDir();
+    record_.Files = {"[file]"};
+    record_.Dirs = {dir + "\\"};
+    try {
+      Steps(dir);
+    } catch (const ExtractionFailed&) {
+      ui_.ShowMessage(std::string(kDamagedPackageMessage));
+      ui_.DisableCancel();
+    } catch (...) {
+      ui_.HideFinishedControls();
+      ui_.ShowMessage(std::string(kInstallFailedMessage));
+    }
+  }
+
+ private:
+  void Steps(const std::string& dir) {
+    ui_.GreyCancelCaption();
+    ui_.AdvanceProgress(10000000);
+    ui_.SendProgress(kStageExtracting);
+
+    MakeFolders(dir);
+    for (const char* sub : {"data", "Images", "Menu", "TestFlash"})
+      record_.Dirs.push_back(dir + "\\" + sub + "\\");
+    ExtractArchives(dir);
+
+    // The icon exists only for some editions; a failed copy goes unnoticed.
+    const std::string from = in_.ExeDir + "temp\\";
+    fs::CopyFileReplacing(from + "Maindb.db", dir + "\\data\\Maindb.db");
+    fs::CopyFileReplacing(from + "exe.ico", dir + "\\exe.ico");
+    fs::CopyFileReplacing(from + "uninstall.exe", dir + "\\uninstall.exe");
+
+    ui_.SendProgress(kStagePlaced);
+    ui_.AdvanceProgress(6000000);
+    ui_.SendProgress(kStageRecorded);
+    ui_.AdvanceProgress(2000000);
+
+    for (const char* name : kProductFiles) record_.Files.push_back(dir + "\\" + name);
+    MakeShortcuts(dir);
+    WriteLog(dir);
+
+    ui_.Pause(kPauseAfterLog);
+    ui_.SendProgress(kStageLogged);
+    ui_.AdvanceProgress(1000000);
+    ui_.Pause(kPauseBeforeDone);
+    ui_.AdvanceProgress(2000000);
+    ui_.SendProgress(kStageDone);
+
+    ui_.ShowFinishedView();
+    DeleteFolderTree(in_.WorkDir);
+  }
+
+  static void MakeFolders(const std::string& dir) {
+    const bool data = fs::MakeDirectories(dir + "\\data");
+    const bool menu = fs::MakeDirectories(dir + "\\Menu");
+    if (data && menu)
+      return;
+    fs::MakeDirectories(dir + "\\data");
+    fs::MakeDirectories(dir + "\\Menu");
+  }
+
+  void ExtractArchives(const std::string& dir) {
+    struct Archive {
+      const char* name;
+      bool wanted;
+    };
+    // A recorded size of 0 means the worker did not fetch that archive.
+    const Archive archives[] = {
+        {"setup.zip", true},
+        {"TestFlash.zip", true},
+        {"TestFlash2.zip", in_.TestFlash2Size != 0},
+        {"TestFlash3.zip", in_.TestFlash3Size != 0},
+        {"PlayFlash.zip", in_.PlayFlashSize != 0},
+    };
+    const auto pump = [this] { ui_.ProcessMessages(); };
+    try {
+      for (const auto& a : archives) {
+        if (a.wanted)
+          ExtractPackage(in_.WorkDir + "\\" + a.name, dir, pump);
+      }
+    } catch (...) {
+      throw ExtractionFailed{};
+    }
+  }
+
+  void MakeShortcuts(const std::string& dir) {
+    const ShortcutContext context{in_.AppName, in_.AppEName, dir};
+    const bool sprint = in_.AppName.find(kSprintEditionMark) != std::string::npos;
+    const std::string target = dir + (sprint ? "\\Mivanta.exe" : "\\DeskTutor.exe");
+    CreateProductShortcuts(shell_, record_, context, target, in_.AppName);
+    const std::string uninstaller = dir + "\\uninstall.exe";
+    if (fs::FileExists(uninstaller))
+      CreateUninstallShortcut(shell_, record_, context, uninstaller, "卸载 " + in_.AppName);
+  }
+
+  void WriteLog(const std::string& dir) {
+    const std::string path = dir + "\\" + std::string(kUninstallLogName);
+    record_.Files.push_back(path);
+    record_.Files.push_back("[dir]");
+    record_.Files.insert(record_.Files.end(), record_.Dirs.begin(), record_.Dirs.end());
+    if (!WriteUninstallLog(path, record_.Files))
+      throw std::runtime_error("uninstall.log can't be written");
+  }
+
+  CompletionUi& ui_;
+  const CompletionInputs& in_;
+  ShellService& shell_;
+  UninstallRecord record_;
+};
+
+}  // namespace
+
+void CompleteInstallation(CompletionUi& ui, const CompletionInputs& inputs, ShellService& shell) {
+  Completion(ui, inputs, shell).Run();
+}
+
+void CompleteInstallation(CompletionUi& ui, const CompletionInputs& inputs) {
+  auto shell = CreateShellService();
+  CompleteInstallation(ui, inputs, *shell);
+}
+
+}  // namespace zentivo::install

@@ -1,0 +1,158 @@
+#include "install/extract_package.h"
+
+#include <optional>
+#include <span>
+
+#include "install/entry_path.h"
+#include "install/zip_directory.h"
+#include "install/zip_entry_data.h"
+#include "install/zip_extractor.h"
+#include "platform/fs.h"
+
+namespace zentivo::install {
+namespace {
+
+// Data is written under this suffix and takes the entry's name only once it
+// has passed its checks, so a failed entry never leaves half a file behind
+// under the real name.
+constexpr std::string_view kPartSuffix = ".zentivo-part";
+// "No other attributes": what Windows wants when none of the bits are set.
+constexpr uint32_t kAttrNormal = 0x80;
+
+std::optional<fs::LocalTime> DosDateTime(uint16_t date, uint16_t time) {
+  fs::LocalTime t{(date >> 9) + 1980, (date >> 5) & 0x0F, date & 0x1F,
+                  time >> 11,         (time >> 5) & 0x3F, (time & 0x1F) * 2};
+  if (t.month < 1 || t.month > 12 || t.day < 1 || t.hour > 23 || t.minute > 59 || t.second > 59)
+    return std::nullopt;
+  return t;
+}
+
+std::string ParentOf(const std::string& path) {
+  return path.substr(0, path.rfind('\\'));
+}
+
+class Extractor {
+ public:
+  Extractor(ByteSource& source, std::string base, const std::function<void()>& pump)
+      : source_(source), base_(std::move(base)), pump_(pump) {}
+
+  ExtractSummary Run() {
+    const auto entries = ReadCentralDirectory(source_);
+    for (const auto& entry : entries) {
+      pump_();
+      Extract(entry);
+    }
+    return summary_;
+  }
+
+ private:
+  void Extract(const ZipEntry& entry) {
+    const auto name = DecodeEntryName(entry);
+    const auto relative = name ? SafeRelativePath(*name) : std::nullopt;
+    if (!relative || entry.IsSymbolicLink()) {
+      ++summary_.refused;
+      return;
+    }
+    // base_ carries the platform's separator when the caller gave one; the
+    // file layer takes either.
+    const std::string target = base_ + "\\" + *relative;
+    if (entry.IsDirectory()) {
+      MakeFolder(target, entry);
+    } else if (!IsReadableEntry(entry)) {
+      ++summary_.unreadable;
+    } else {
+      WriteFile(target, entry);
+    }
+  }
+
+  void MakeFolder(const std::string& target, const ZipEntry& entry) {
+    if (!fs::MakeDirectories(target)) {
+      ++summary_.skipped;
+      return;
+    }
+    // A read-only folder means nothing to Windows but would lock the folder
+    // for the files that follow elsewhere, so folders keep only the others.
+    const uint32_t attrs = entry.WindowsAttributes() & ~fs::kAttrReadOnly;
+    if (attrs != 0)
+      fs::SetAttributes(target, attrs);
+    ++summary_.written;
+  }
+
+  void WriteFile(const std::string& target, const ZipEntry& entry) {
+    if (fs::DirectoryExists(target)) {
+      ++summary_.skipped;
+      return;
+    }
+    // An existing read-only file is left as it is.
+    if (const auto attrs = fs::GetAttributes(target); attrs && (*attrs & fs::kAttrReadOnly)) {
+      ++summary_.skipped;
+      return;
+    }
+    if (!fs::MakeDirectories(ParentOf(target))) {
+      ++summary_.skipped;
+      return;
+    }
+    const std::string part = target + std::string(kPartSuffix);
+    EntryDataResult result;
+    {
+      auto file = fs::File::Open(part, fs::File::Mode::kCreate);
+      if (!file) {
+        ++summary_.skipped;
+        return;
+      }
+      const auto sink = [&file](std::span<const char> block) { return file->Write(block); };
+      try {
+        result = ReadEntryData(source_, entry, buffers_, sink, pump_);
+      } catch (...) {
+        file.reset();
+        fs::RemoveFile(part);
+        throw;
+      }
+    }
+    if (result != EntryDataResult::kOk) {
+      fs::RemoveFile(part);
+      ++(result == EntryDataResult::kMismatch ? summary_.discarded : summary_.skipped);
+      return;
+    }
+    if (const auto when = DosDateTime(entry.dos_date, entry.dos_time))
+      fs::SetModifiedTime(part, *when);
+    if (!fs::MoveFileReplacing(part, target)) {
+      fs::RemoveFile(part);
+      ++summary_.skipped;
+      return;
+    }
+    const uint32_t attrs = entry.WindowsAttributes();
+    fs::SetAttributes(target, attrs != 0 ? attrs : kAttrNormal);
+    ++summary_.written;
+  }
+
+  ByteSource& source_;
+  const std::string base_;
+  const std::function<void()>& pump_;
+  EntryBuffers buffers_;
+  ExtractSummary summary_;
+};
+
+}  // namespace
+
+ExtractSummary ExtractArchive(ByteSource& source, const std::string& dest_dir,
+                              const std::function<void()>& pump) {
+  std::string base = dest_dir;
+  if (!base.empty() && (base.back() == '\\' || base.back() == '/'))
+    base.pop_back();
+  // An empty base would put every entry into the root folder of the drive.
+  if (base.empty())
+    throw EExtractFailure("no destination folder");
+  const std::function<void()> no_pump = [] {};
+  return Extractor(source, std::move(base), pump ? pump : no_pump).Run();
+}
+
+void ExtractPackage(const std::string& archive_path, const std::string& dest_dir,
+                    const std::function<void()>& pump) {
+  auto source = FileByteSource::Open(archive_path);
+  if (!source)
+    throw EExtractFailure("the archive can't be opened: " + archive_path);
+  ExtractArchive(*source, dest_dir, pump);
+}
+
+}  // namespace zentivo::install

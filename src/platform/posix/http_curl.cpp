@@ -1,0 +1,311 @@
+// TIdHTTP over libcurl. One easy handle per client, so the range requests of
+// one file travel over one kept-alive connection; Disconnect drops the handle
+// and with it the connection.
+#include <curl/curl.h>
+#include <strings.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <mutex>
+
+#include "download/http_client.h"
+
+namespace zentivo::download {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr long kMaxRedirects = 15;
+constexpr long kReceiveBufferBytes = 256 * 1024;
+constexpr const char* kUserAgent = "ZentivoSetup/1.0";
+
+struct CurlDeleter {
+  void operator()(CURL* h) const { curl_easy_cleanup(h); }
+};
+struct SlistDeleter {
+  void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+
+void GlobalInit() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+bool HeaderIs(std::string_view line, std::string_view name) {
+  if (line.size() <= name.size() || line[name.size()] != ':')
+    return false;
+  return strncasecmp(line.data(), name.data(), name.size()) == 0;
+}
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+  while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' '))
+    s.remove_suffix(1);
+  return s;
+}
+
+int64_t ParseLength(std::string_view v) {
+  if (v.empty())
+    return -1;
+  int64_t n = 0;
+  for (char c : v) {
+    if (c < '0' || c > '9')
+      return -1;
+    n = n * 10 + (c - '0');
+  }
+  return n;
+}
+
+bool IsUnfollowedRedirect(int status) {
+  return status >= 300 && status < 400 && status != 304;
+}
+
+class CurlHttpClient final : public TIdHTTP {
+ public:
+  CurlHttpClient() { GlobalInit(); }
+
+  void SetHandleRedirects(bool follow) override { follow_ = follow; }
+  void SetRange(const std::string& value) override { range_ = value; }
+  void SetOnWorkBegin(WorkBeginHandler handler) override { on_work_begin_ = std::move(handler); }
+  void SetOnWork(WorkHandler handler) override { on_work_ = std::move(handler); }
+  void SetTimeouts(int connect_seconds, int stall_seconds) override {
+    connect_seconds_ = connect_seconds;
+    stall_seconds_ = stall_seconds;
+  }
+
+  HttpReply Head(const std::string& url) override { return Perform(url, true, nullptr, nullptr); }
+  using TIdHTTP::Get;
+  HttpReply Get(const std::string& url, const ReplyHandler& on_reply,
+                const BodySink& sink) override {
+    return Perform(url, false, &on_reply, &sink);
+  }
+  std::string LastUrl() const override { return last_url_; }
+  void Disconnect() override { handle_.reset(); }
+
+ private:
+  // State of the request under way, reached from curl's callbacks.
+  struct Request {
+    CurlHttpClient* self = nullptr;
+    bool head = false;
+    const ReplyHandler* on_reply = nullptr;
+    const BodySink* sink = nullptr;
+    HttpReply reply;
+    bool body_started = false;
+    bool refused = false;  // the reply handler or the sink said stop
+    bool stalled = false;
+    int64_t count = 0;
+    curl_off_t last_now = -1;
+    Clock::time_point last_activity = Clock::now();
+    std::exception_ptr error;  // thrown by a handler; rethrown after curl returns
+  };
+
+  CURL* Handle() {
+    if (!handle_)
+      handle_.reset(curl_easy_init());
+    if (!handle_)
+      throw EHttpFailure(HttpFailureKind::kOther, "curl_easy_init failed");
+    return handle_.get();
+  }
+
+  HttpReply Perform(const std::string& url, bool head, const ReplyHandler* on_reply,
+                    const BodySink* sink) {
+    CURL* h = Handle();
+    Request req;
+    req.self = this;
+    req.head = head;
+    req.on_reply = on_reply;
+    req.sink = sink;
+    std::unique_ptr<curl_slist, SlistDeleter> headers;
+    if (!range_.empty()) {
+      const std::string line = "Range: " + range_;
+      headers.reset(curl_slist_append(nullptr, line.c_str()));
+    }
+    char error_text[CURL_ERROR_SIZE] = {};
+    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(h, CURLOPT_PATH_AS_IS, 1L);  // "//QUENX..." goes out as it is
+    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1));
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
+    curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, static_cast<long>(connect_seconds_));
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, follow_ ? 1L : 0L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, error_text);
+    if (head) {
+      curl_easy_setopt(h, CURLOPT_NOBODY, 1L);
+    } else {
+      curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    }
+    curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &OnHeader);
+    curl_easy_setopt(h, CURLOPT_HEADERDATA, &req);
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &OnBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &req);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &OnProgress);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, &req);
+
+    const CURLcode rc = curl_easy_perform(h);
+    // The header list dies with this call; don't leave curl pointing at it.
+    curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
+    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
+    if (char* effective = nullptr;
+        curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) {
+      last_url_ = effective;
+    } else {
+      last_url_ = url;
+    }
+    if (req.error)
+      std::rethrow_exception(req.error);
+    if (rc != CURLE_OK) {
+      // A refusal of our own on an error reply is only the discarded body.
+      if (!(rc == CURLE_WRITE_ERROR && IsError(req.reply.status)))
+        Fail(rc, req, error_text);
+    }
+    if (IsError(req.reply.status))
+      throw EIdHTTPProtocolException(req.reply.status, req.reply.status_line);
+    if (!head) {
+      StartBody(req);
+      if (req.error)
+        std::rethrow_exception(req.error);
+      if (req.refused)
+        throw EHttpFailure(HttpFailureKind::kAborted, "refused by the caller");
+    }
+    return req.reply;
+  }
+
+  bool IsError(int status) const {
+    return status >= 400 || (IsUnfollowedRedirect(status) && !follow_) || status == 0;
+  }
+
+  [[noreturn]] static void Fail(CURLcode rc, const Request& req, const char* error_text) {
+    std::string detail = curl_easy_strerror(rc);
+    if (error_text[0])
+      detail += std::string(": ") + error_text;
+    HttpFailureKind kind = HttpFailureKind::kOther;
+    switch (rc) {
+      case CURLE_COULDNT_RESOLVE_HOST:
+      case CURLE_COULDNT_RESOLVE_PROXY:
+      case CURLE_COULDNT_CONNECT:
+        kind = HttpFailureKind::kConnect;
+        break;
+      case CURLE_OPERATION_TIMEDOUT:
+        kind = HttpFailureKind::kTimeout;
+        break;
+      case CURLE_ABORTED_BY_CALLBACK:
+        kind = req.stalled ? HttpFailureKind::kTimeout : HttpFailureKind::kAborted;
+        break;
+      case CURLE_WRITE_ERROR:
+        kind = HttpFailureKind::kAborted;
+        break;
+      case CURLE_PARTIAL_FILE:
+      case CURLE_RECV_ERROR:
+      case CURLE_SEND_ERROR:
+      case CURLE_GOT_NOTHING:
+        kind = HttpFailureKind::kBroken;
+        break;
+      default:
+        break;
+    }
+    throw EHttpFailure(kind, detail);
+  }
+
+  static size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+    auto& req = *static_cast<Request*>(user);
+    const size_t n = size * count;
+    const std::string_view line = Trim(std::string_view(data, n));
+    if (line.starts_with("HTTP/")) {
+      // Each reply of a redirect chain starts afresh.
+      req.reply = HttpReply{};
+      req.reply.status_line = std::string(line);
+      const size_t sp = line.find(' ');
+      if (sp != std::string_view::npos)
+        req.reply.status = std::atoi(std::string(line.substr(sp + 1, 3)).c_str());
+    } else if (HeaderIs(line, "Content-Length")) {
+      req.reply.content_length = ParseLength(Trim(line.substr(15)));
+    } else if (HeaderIs(line, "Content-Range")) {
+      req.reply.content_range = std::string(Trim(line.substr(14)));
+    }
+    req.last_activity = Clock::now();
+    return n;
+  }
+
+  // The reply handler and OnWorkBegin, once, before the first body byte (or
+  // after an empty body).
+  static void StartBody(Request& req) {
+    if (req.body_started || req.error || req.refused)
+      return;
+    req.body_started = true;
+    try {
+      if (req.on_reply && *req.on_reply && !(*req.on_reply)(req.reply)) {
+        req.refused = true;
+        return;
+      }
+      if (req.self->on_work_begin_)
+        req.self->on_work_begin_(req.reply.content_length);
+    } catch (...) {
+      req.error = std::current_exception();
+    }
+  }
+
+  static size_t OnBody(char* data, size_t size, size_t count, void* user) {
+    auto& req = *static_cast<Request*>(user);
+    const size_t n = size * count;
+    if (req.self->IsError(req.reply.status))
+      return 0;  // an error reply's body: not wanted
+    if (IsUnfollowedRedirect(req.reply.status))
+      return n;  // a redirect being followed
+    StartBody(req);
+    if (req.error || req.refused)
+      return 0;
+    try {
+      if (req.sink && *req.sink && !(*req.sink)(std::span<const char>(data, n))) {
+        req.refused = true;
+        return 0;
+      }
+      req.count += static_cast<int64_t>(n);
+      if (req.self->on_work_)
+        req.self->on_work_(req.count);
+    } catch (...) {
+      req.error = std::current_exception();
+      return 0;
+    }
+    // Time spent in the sink (a paused worker waits there) is not a stall.
+    req.last_activity = Clock::now();
+    return n;
+  }
+
+  static int OnProgress(void* user, curl_off_t, curl_off_t now, curl_off_t, curl_off_t) {
+    auto& req = *static_cast<Request*>(user);
+    const auto t = Clock::now();
+    if (now != req.last_now) {
+      req.last_now = now;
+      req.last_activity = t;
+      return 0;
+    }
+    if (t - req.last_activity > std::chrono::seconds(req.self->stall_seconds_)) {
+      req.stalled = true;
+      return 1;
+    }
+    return 0;
+  }
+
+  std::unique_ptr<CURL, CurlDeleter> handle_;
+  bool follow_ = false;
+  std::string range_;
+  WorkBeginHandler on_work_begin_;
+  WorkHandler on_work_;
+  int connect_seconds_ = kDefaultConnectTimeoutSeconds;
+  int stall_seconds_ = kDefaultStallTimeoutSeconds;
+  std::string last_url_;
+};
+
+}  // namespace
+
+std::unique_ptr<TIdHTTP> CreateHttpClient() {
+  return std::make_unique<CurlHttpClient>();
+}
+
+}  // namespace zentivo::download

@@ -1,0 +1,247 @@
+// TIdHTTP over WinINet. Nothing goes through the cache (every request is a
+// reload and nothing is written to it), redirects are followed only when
+// asked, and the connection handle is kept between the requests of a client
+// so WinINet can reuse the kept-alive connection for the next range.
+#include <windows.h>
+#include <wininet.h>
+
+#include <memory>
+#include <vector>
+
+#include "download/http_client.h"
+#include "platform/http_url.h"
+#include "platform/win32/wide.h"
+
+namespace zentivo::download {
+namespace {
+
+using win32::Narrow;
+using win32::Widen;
+
+constexpr DWORD kReadChunkBytes = 64 * 1024;
+// Winsock's codes, which some WinINet builds (Wine's) pass through as they are.
+constexpr DWORD kWsaConnectionAborted = 10053;
+constexpr DWORD kWsaConnectionReset = 10054;
+constexpr DWORD kWsaTimedOut = 10060;
+constexpr DWORD kWsaConnectionRefused = 10061;
+constexpr const wchar_t* kUserAgent = L"ZentivoSetup/1.0";
+
+struct InternetHandleCloser {
+  void operator()(HINTERNET h) const { InternetCloseHandle(h); }
+};
+using InternetHandle = std::unique_ptr<void, InternetHandleCloser>;
+
+HttpFailureKind KindOf(DWORD error) {
+  switch (error) {
+    case ERROR_INTERNET_CANNOT_CONNECT:
+    case ERROR_INTERNET_NAME_NOT_RESOLVED:
+    case kWsaConnectionRefused:
+      return HttpFailureKind::kConnect;
+    case ERROR_INTERNET_TIMEOUT:
+    case kWsaTimedOut:
+      return HttpFailureKind::kTimeout;
+    case ERROR_INTERNET_CONNECTION_RESET:
+    case ERROR_INTERNET_CONNECTION_ABORTED:
+    case kWsaConnectionReset:
+    case kWsaConnectionAborted:
+    case ERROR_HTTP_INVALID_SERVER_RESPONSE:
+      return HttpFailureKind::kBroken;
+    default:
+      return HttpFailureKind::kOther;
+  }
+}
+
+[[noreturn]] void Fail(const char* what, DWORD error) {
+  throw EHttpFailure(KindOf(error), std::string(what) + " failed, error " + std::to_string(error));
+}
+
+[[noreturn]] void FailWithLastError(const char* what) {
+  Fail(what, GetLastError());
+}
+
+// A header of the reply as text; empty when it has none.
+std::string QueryHeader(HINTERNET request, DWORD info) {
+  DWORD bytes = 0;
+  HttpQueryInfoW(request, info, nullptr, &bytes, nullptr);
+  if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0)
+    return {};
+  std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+  if (!HttpQueryInfoW(request, info, text.data(), &bytes, nullptr))
+    return {};
+  text.resize(bytes / sizeof(wchar_t));
+  return Narrow(text);
+}
+
+int64_t ParseLength(const std::string& v) {
+  if (v.empty())
+    return -1;
+  int64_t n = 0;
+  for (char c : v) {
+    if (c < '0' || c > '9')
+      return -1;
+    n = n * 10 + (c - '0');
+  }
+  return n;
+}
+
+HttpReply ReadReplyHead(HINTERNET request) {
+  HttpReply reply;
+  DWORD status = 0;
+  DWORD bytes = sizeof status;
+  if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &bytes,
+                      nullptr))
+    FailWithLastError("HttpQueryInfo");
+  reply.status = static_cast<int>(status);
+  std::string raw = QueryHeader(request, HTTP_QUERY_RAW_HEADERS_CRLF);
+  reply.status_line = raw.substr(0, raw.find('\r'));
+  reply.content_length = ParseLength(QueryHeader(request, HTTP_QUERY_CONTENT_LENGTH));
+  reply.content_range = QueryHeader(request, HTTP_QUERY_CONTENT_RANGE);
+  return reply;
+}
+
+class WinInetHttpClient final : public TIdHTTP {
+ public:
+  WinInetHttpClient() : buffer_(kReadChunkBytes) {}
+
+  void SetHandleRedirects(bool follow) override { follow_ = follow; }
+  void SetRange(const std::string& value) override { range_ = value; }
+  void SetOnWorkBegin(WorkBeginHandler handler) override { on_work_begin_ = std::move(handler); }
+  void SetOnWork(WorkHandler handler) override { on_work_ = std::move(handler); }
+  void SetTimeouts(int connect_seconds, int stall_seconds) override {
+    connect_ms_ = static_cast<DWORD>(connect_seconds) * 1000;
+    stall_ms_ = static_cast<DWORD>(stall_seconds) * 1000;
+  }
+
+  HttpReply Head(const std::string& url) override {
+    InternetHandle request = Send(url, L"HEAD");
+    return CheckStatus(ReadReplyHead(request.get()));
+  }
+
+  using TIdHTTP::Get;
+  HttpReply Get(const std::string& url, const ReplyHandler& on_reply,
+                const BodySink& sink) override {
+    InternetHandle request = Send(url, L"GET");
+    const HttpReply reply = CheckStatus(ReadReplyHead(request.get()));
+    if (on_reply && !on_reply(reply))
+      throw EHttpFailure(HttpFailureKind::kAborted, "reply refused by the caller");
+    if (on_work_begin_)
+      on_work_begin_(reply.content_length);
+    int64_t count = 0;
+    for (;;) {
+      DWORD got = 0;
+      if (!InternetReadFile(request.get(), buffer_.data(), kReadChunkBytes, &got))
+        FailWithLastError("InternetReadFile");
+      if (got == 0)
+        break;
+      if (sink && !sink(std::span<const char>(buffer_.data(), got)))
+        throw EHttpFailure(HttpFailureKind::kAborted, "body refused by the caller");
+      count += got;
+      if (on_work_)
+        on_work_(count);
+    }
+    // WinINet ends a body quietly when the server closes early.
+    if (reply.content_length >= 0 && count < reply.content_length)
+      throw EHttpFailure(HttpFailureKind::kBroken, "body ended after " + std::to_string(count) +
+                                                       " of " +
+                                                       std::to_string(reply.content_length));
+    return reply;
+  }
+
+  std::string LastUrl() const override { return last_url_; }
+
+  void Disconnect() override {
+    connection_.reset();
+    session_.reset();
+  }
+
+ private:
+  HINTERNET Connection(const platform::HttpUrl& url) {
+    if (!session_) {
+      session_.reset(InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+      if (!session_)
+        FailWithLastError("InternetOpen");
+    }
+    if (connection_ && (url.host != host_ || url.port != port_))
+      connection_.reset();
+    if (!connection_) {
+      connection_.reset(InternetConnectW(session_.get(), Widen(url.host).c_str(),
+                                         static_cast<INTERNET_PORT>(url.port), nullptr, nullptr,
+                                         INTERNET_SERVICE_HTTP, 0, 0));
+      if (!connection_)
+        FailWithLastError("InternetConnect");
+      host_ = url.host;
+      port_ = url.port;
+    }
+    return connection_.get();
+  }
+
+  InternetHandle Send(const std::string& url, const wchar_t* verb) {
+    const auto parsed = platform::ParseHttpUrl(url);
+    if (!parsed)
+      throw EHttpFailure(HttpFailureKind::kOther, "not an http URL: " + url);
+    DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD |
+                  INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
+    if (!follow_)
+      flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
+    InternetHandle request(HttpOpenRequestW(Connection(*parsed), verb, Widen(parsed->path).c_str(),
+                                            L"HTTP/1.1", nullptr, nullptr, flags, 0));
+    if (!request)
+      FailWithLastError("HttpOpenRequest");
+    for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT}) {
+      InternetSetOptionW(request.get(), option, &connect_ms_, sizeof connect_ms_);
+    }
+    InternetSetOptionW(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &stall_ms_,
+                       sizeof stall_ms_);
+    std::wstring headers;
+    if (!range_.empty())
+      headers = L"Range: " + Widen(range_) + L"\r\n";
+    const BOOL sent = HttpSendRequestW(request.get(), headers.empty() ? nullptr : headers.c_str(),
+                                       static_cast<DWORD>(headers.size()), nullptr, 0);
+    const DWORD error = sent ? 0 : GetLastError();
+    last_url_ = EffectiveUrl(request.get(), url);
+    if (!sent)
+      Fail("HttpSendRequest", error);
+    return request;
+  }
+
+  static std::string EffectiveUrl(HINTERNET request, const std::string& fallback) {
+    DWORD bytes = 0;
+    InternetQueryOptionW(request, INTERNET_OPTION_URL, nullptr, &bytes);
+    if (bytes == 0)
+      return fallback;
+    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+    if (!InternetQueryOptionW(request, INTERNET_OPTION_URL, text.data(), &bytes))
+      return fallback;
+    text.resize(wcslen(text.c_str()));
+    return Narrow(text);
+  }
+
+  HttpReply CheckStatus(HttpReply reply) const {
+    const bool unfollowed_redirect =
+        reply.status >= 300 && reply.status < 400 && reply.status != 304;
+    if (reply.status >= 400 || unfollowed_redirect || reply.status == 0)
+      throw EIdHTTPProtocolException(reply.status, reply.status_line);
+    return reply;
+  }
+
+  InternetHandle session_;
+  InternetHandle connection_;
+  std::string host_;
+  int port_ = 0;
+  bool follow_ = false;
+  std::string range_;
+  WorkBeginHandler on_work_begin_;
+  WorkHandler on_work_;
+  DWORD connect_ms_ = kDefaultConnectTimeoutSeconds * 1000;
+  DWORD stall_ms_ = kDefaultStallTimeoutSeconds * 1000;
+  std::string last_url_;
+  std::vector<char> buffer_;
+};
+
+}  // namespace
+
+std::unique_ptr<TIdHTTP> CreateHttpClient() {
+  return std::make_unique<WinInetHttpClient>();
+}
+
+}  // namespace zentivo::download

@@ -1,0 +1,285 @@
+// Download scenarios as data: what the fault server answers and what the
+// working folder holds before, in; the requests the worker sends, its last
+// word and the working folder after, out.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "download/fake_worker_ui.h"
+#include "download/run_downloads.h"
+#include "platform/fs.h"
+#include "support/temp_dir.h"
+#include "test_servers.h"
+
+namespace zentivo::download {
+namespace {
+
+using testing::FakeWorkerUi;
+using testing::PatternBytes;
+
+// The plan of agent 0772-1, edition RQX: no icon, no TestFlash3, no
+// PlayFlash. Each file under a short alias.
+struct PlanFile {
+  const char* alias;
+  const char* name;
+  const char* path;
+  int64_t size;
+  int seed;
+};
+const PlanFile kPlan[] = {
+    {"setup", "setup.zip", "//QUENXGlobeRQX_RSX/setup.zip", 600000, 1},
+    {"maindb", "Maindb.db", "/QUENX_DarorOR/QUENXRQX_C/Data/Maindb.db", 1000, 2},
+    {"uninstall", "uninstall.exe", "//2014QUENX_install/uninstall/uninstall.exe", 1000, 3},
+    {"flash", "TestFlash.zip", "/QUENXFlash/C/TestFlash.zip", 1000, 4},
+    {"flash2", "TestFlash2.zip", "/QUENXFlash/C/TestFlash2.zip", 1000, 5},
+};
+
+const PlanFile& ByName(const std::string& name) {
+  for (const auto& f : kPlan) {
+    if (name == f.name || name == std::string(f.name) + ".tmp")
+      return f;
+  }
+  throw std::invalid_argument(name);
+}
+
+// The probes of every run, in their order.
+const std::vector<std::string> kProbes = {"HEAD uninstall -", "HEAD setup -", "HEAD maindb -",
+                                          "HEAD flash -", "HEAD flash2 -"};
+
+struct Modes {
+  std::string head = "ok";
+  std::string get = "ok";
+};
+
+struct Scenario {
+  const char* name;
+  std::map<std::string, Modes> replies;   // by alias; "ok" otherwise
+  std::map<std::string, int64_t> before;  // working folder: file -> length
+  std::vector<std::string> requests;      // after the probes
+  std::string outcome;                    // "finished" or "failure ..."
+  std::map<std::string, int64_t> after;   // -1: absent
+};
+
+const std::vector<std::string> kCleanFetches = {"HEAD setup -",
+                                                "GET setup bytes=0-524288",
+                                                "GET setup bytes=524289-600000",
+                                                "HEAD maindb -",
+                                                "GET maindb bytes=0-1000",
+                                                "HEAD uninstall -",
+                                                "GET uninstall bytes=0-1000",
+                                                "HEAD flash -",
+                                                "GET flash bytes=0-1000",
+                                                "HEAD flash2 -",
+                                                "GET flash2 bytes=0-1000"};
+
+// Requests [first, last) of the clean run.
+std::vector<std::string> CleanFetches(size_t first, size_t last = 11) {
+  return {kCleanFetches.begin() + static_cast<long>(first),
+          kCleanFetches.begin() + static_cast<long>(last)};
+}
+
+std::vector<std::string> Join(std::vector<std::string> a, const std::vector<std::string>& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+const std::map<std::string, int64_t> kAllDone = {{"setup.zip", 600000},    {"Maindb.db", 1000},
+                                                 {"uninstall.exe", 1000},  {"TestFlash.zip", 1000},
+                                                 {"TestFlash2.zip", 1000}, {"setup.zip.tmp", -1}};
+
+const Scenario kScenarios[] = {
+    {"clean run", {}, {}, kCleanFetches, "finished", kAllDone},
+    {"resume from a partial .tmp",
+     {},
+     {{"setup.zip.tmp", 524289}},
+     Join({"HEAD setup -", "GET setup bytes=524289-600000"}, CleanFetches(3)),
+     "finished",
+     kAllDone},
+    {"a .tmp of exactly the remote size is promoted without a request",
+     {},
+     {{"setup.zip.tmp", 600000}},
+     Join({"HEAD setup -"}, CleanFetches(3)),
+     "finished",
+     kAllDone},
+    {"files already present: no HEAD, no GET",
+     {},
+     {{"setup.zip", 600000},
+      {"Maindb.db", 1000},
+      {"uninstall.exe", 1000},
+      {"TestFlash.zip", 1000},
+      {"TestFlash2.zip", 1000}},
+     {},
+     "finished",
+     kAllDone},
+    {"404 on the HEAD of Maindb.db",
+     {{"maindb", {"404", "ok"}}},
+     {},
+     {"HEAD setup -", "GET setup bytes=0-524288", "GET setup bytes=524289-600000", "HEAD maindb -"},
+     "failure [Maindb.db]HTTP/1.1 404 Not Found",
+     {{"setup.zip", 600000}, {"Maindb.db", -1}, {"Maindb.db.tmp", -1}}},
+    {"500 on a GET",
+     {{"setup", {"ok", "500"}}},
+     {},
+     {"HEAD setup -", "GET setup bytes=0-524288"},
+     "failure [setup.zip]HTTP/1.1 500 Internal Server Error",
+     {{"setup.zip", -1}, {"setup.zip.tmp", 0}}},
+    {"a connection reset keeps the ranges that arrived",
+     {{"setup", {"ok", "ok,reset@0"}}},
+     {},
+     {"HEAD setup -", "GET setup bytes=0-524288", "GET setup bytes=524289-600000"},
+     "failure [setup.zip]网络连接中断",
+     {{"setup.zip", -1}, {"setup.zip.tmp", 524289}}},
+    {"a body cut short",
+     {{"setup", {"ok", "short@200000"}}},
+     {},
+     {"HEAD setup -", "GET setup bytes=0-524288"},
+     "failure [setup.zip]网络连接中断",
+     {{"setup.zip", -1}, {"setup.zip.tmp", 200000}}},
+    {"a stalled transfer times out",
+     {{"uninstall", {"ok", "stall@0"}}},
+     {},
+     CleanFetches(0, 7),
+     "failure [uninstall.exe]连接服务器超时",
+     {{"setup.zip", 600000}, {"Maindb.db", 1000}, {"uninstall.exe.tmp", 0}}},
+    {"a redirected GET is followed",
+     {{"maindb", {"ok", "redirect"}}},
+     {},
+     Join({"HEAD setup -", "GET setup bytes=0-524288", "GET setup bytes=524289-600000",
+           "HEAD maindb -", "GET maindb bytes=0-1000", "GET maindb(moved) bytes=0-1000"},
+          CleanFetches(5)),
+     "finished",
+     kAllDone},
+    {"a redirected HEAD is a failure of the file",
+     {{"setup", {"redirect", "ok"}}},
+     {},
+     {"HEAD setup -"},
+     "failure [setup.zip]HTTP/1.1 302 Found",
+     {{"setup.zip", -1}, {"setup.zip.tmp", -1}}},
+    {"an optional file whose probe failed is left out",
+     {{"flash2", {"404", "ok"}}},
+     {},
+     CleanFetches(0, 9),
+     "finished",
+     {{"TestFlash.zip", 1000}, {"TestFlash2.zip", -1}, {"TestFlash2.zip.tmp", -1}}},
+    {"a 200 that ignores Range restarts the file",
+     {{"setup", {"ok", "ignorerange"}}},
+     {{"setup.zip.tmp", 524289}},
+     Join({"HEAD setup -", "GET setup bytes=524289-600000"}, CleanFetches(3)),
+     "finished",
+     kAllDone},
+    {"a 206 that starts elsewhere is not appended",
+     {{"setup", {"ok", "ok,wrongrange"}}},
+     {},
+     {"HEAD setup -", "GET setup bytes=0-524288", "GET setup bytes=524289-600000"},
+     "failure [setup.zip]服务器返回的数据位置不对",
+     {{"setup.zip", -1}, {"setup.zip.tmp", 524289}}},
+    {"a HEAD without Content-Length",
+     {{"setup", {"ok,nolength", "ok"}}},
+     {},
+     {"HEAD setup -"},
+     "failure [setup.zip]服务器没有提供文件大小",
+     {{"setup.zip", -1}, {"setup.zip.tmp", -1}}},
+    {"a reply that brings nothing",
+     {{"setup", {"ok", "empty"}}},
+     {},
+     {"HEAD setup -", "GET setup bytes=0-524288"},
+     "failure [setup.zip]服务器没有返回数据",
+     {{"setup.zip", -1}, {"setup.zip.tmp", 0}}},
+};
+
+// "GET setup bytes=0-524288" from a logged request.
+std::string Describe(const testing::LoggedRequest& r) {
+  std::string path = r.path;
+  std::string suffix;
+  if (path.rfind("/_moved", 0) == 0) {
+    path.erase(0, 7);
+    suffix = "(moved)";
+  }
+  std::string alias = path;
+  for (const auto& f : kPlan) {
+    if (path == f.path)
+      alias = f.alias;
+  }
+  return r.method + " " + alias + suffix + " " + r.range;
+}
+
+WorkerSettings SettingsFor(const std::string& root, const std::string& work_dir) {
+  WorkerSettings s;
+  s.ServerRoot = root;
+  s.WorkDir = work_dir;
+  s.AppInfo.AgentVersion = "0772-1";
+  s.AppInfo.AppName = "Zentivo 2013";
+  s.AppInfo.AppEName = "QUENXRQX_C";
+  s.Timeouts = {5, 1};
+  return s;
+}
+
+class SystemlessClock : public LocalClock {
+ public:
+  double Now() override { return 46000.0; }
+};
+
+TEST(WorkerScenarios, AsData) {
+  for (const Scenario& sc : kScenarios) {
+    SCOPED_TRACE(sc.name);
+    testing::FaultScenario server;
+    for (const auto& f : kPlan) {
+      const auto it = sc.replies.find(f.alias);
+      const Modes modes = it == sc.replies.end() ? Modes{} : it->second;
+      server.AddFile(f.path, f.size, modes.head, modes.get, f.seed);
+    }
+    testing::TempDir dir;
+    const std::string work_dir = dir / "temp";
+    fs::MakeDirectory(work_dir);
+    for (const auto& [name, length] : sc.before) {
+      ASSERT_TRUE(
+          fs::WriteWholeFile(work_dir + "\\" + name, PatternBytes(ByName(name).seed, 0, length)));
+    }
+
+    FakeWorkerUi ui;
+    TDownloadState state;
+    SystemlessClock clock;
+    PauseGate gate;
+    RunDownloads(SettingsFor(server.Root(), work_dir), {ui, state, clock, gate});
+
+    EXPECT_EQ(ui.Outcome(), sc.outcome);
+    std::vector<std::string> requests;
+    for (const auto& r : server.Log()) requests.push_back(Describe(r));
+    EXPECT_EQ(requests, Join(kProbes, sc.requests));
+    for (const auto& [name, length] : sc.after) {
+      const auto content = fs::ReadWholeFile(work_dir + "\\" + name);
+      if (length < 0) {
+        EXPECT_FALSE(content) << name << " should not exist";
+        continue;
+      }
+      ASSERT_TRUE(content) << name << " missing";
+      EXPECT_EQ(content->size(), static_cast<size_t>(length)) << name;
+      EXPECT_TRUE(*content == PatternBytes(ByName(name).seed, 0, length)) << name << " differs";
+    }
+    if (sc.outcome == "finished") {
+      EXPECT_EQ(ui.Events().front(), "downloading view");
+    } else {
+      EXPECT_TRUE(ui.EventsStartingWith("finished").empty());
+    }
+  }
+}
+
+TEST(WorkerScenarios, AllPresentNeverBeginsATransfer) {
+  testing::FaultScenario server;
+  for (const auto& f : kPlan) server.AddFile(f.path, f.size, "ok", "ok", f.seed);
+  testing::TempDir dir;
+  for (const auto& f : kPlan) {
+    ASSERT_TRUE(fs::WriteWholeFile(dir / f.name, PatternBytes(f.seed, 0, f.size)));
+  }
+  FakeWorkerUi ui;
+  TDownloadState state;
+  SystemlessClock clock;
+  PauseGate gate;
+  RunDownloads(SettingsFor(server.Root(), dir.path()), {ui, state, clock, gate});
+  EXPECT_EQ(ui.Events(), (std::vector<std::string>{"downloading view", "finished"}));
+  EXPECT_EQ(state.ProgressMax, 0);
+  EXPECT_EQ(state.TotalSize, 604000);
+}
+
+}  // namespace
+}  // namespace zentivo::download

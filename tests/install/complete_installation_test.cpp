@@ -1,0 +1,249 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "extract_test_support.h"
+#include "fake_shell.h"
+#include "install/complete_installation.h"
+#include "platform/fs.h"
+#include "zip_builder.h"
+
+namespace zentivo::install {
+namespace {
+
+using testing::Separator;
+using Tree = std::map<std::string, std::string>;
+
+class FakeUi : public CompletionUi {
+ public:
+  explicit FakeUi(std::string dir) : dir_(std::move(dir)) {}
+  std::string InstallDir() override { return dir_; }
+  void GreyCancelCaption() override { events.push_back("grey cancel"); }
+  void AdvanceProgress(int32_t delta) override { events.push_back("+" + std::to_string(delta)); }
+  void SendProgress(int32_t value) override { events.push_back("stage " + std::to_string(value)); }
+  void ShowFinishedView() override { events.push_back("finished view"); }
+  void DisableCancel() override { events.push_back("disable cancel"); }
+  void HideFinishedControls() override { events.push_back("hide finished controls"); }
+  void ShowMessage(const std::string& text) override { events.push_back("message " + text); }
+  void ProcessMessages() override { ++pumps; }
+  void Pause(int ms) override { events.push_back("pause " + std::to_string(ms)); }
+
+  std::vector<std::string> events;
+  int pumps = 0;
+
+ private:
+  std::string dir_;
+};
+
+const std::vector<std::string> kSuccessEvents = {
+    "grey cancel", "+10000000", "stage 300",  "stage 600",    "+6000000",
+    "stage 900",   "+2000000",  "pause 300",  "stage 950",    "+1000000",
+    "pause 800",   "+2000000",  "stage 1000", "finished view"};
+
+class Completion : public ::testing::Test {
+ protected:
+  Completion() {
+    inputs_.ExeDir = root_.path() + Separator();
+    inputs_.WorkDir = inputs_.ExeDir + "temp";
+    inputs_.AppName = "Zentivo 2014 演示版";
+    inputs_.AppEName = "QUENXRPX_Word2007";
+    inputs_.TestFlash2Size = 1234;
+    shell_.desktop = root_ / "Desktop";
+    shell_.start_menu = root_ / "Start Menu";
+    EXPECT_TRUE(fs::MakeDirectory(shell_.desktop));
+    EXPECT_TRUE(fs::MakeDirectory(shell_.start_menu));
+    EXPECT_TRUE(fs::MakeDirectory(inputs_.WorkDir));
+    Put("setup.zip", testing::ZipBuilder()
+                         .File("DeskTutor.exe", "MZ tutor")
+                         .File("Images/bg.bmp", "BM")
+                         .File("DeskTutor.elf", "elf")
+                         .Build());
+    Put("TestFlash.zip", testing::ZipBuilder().File("TestFlash/one.swf", "FWS1").Build());
+    Put("TestFlash2.zip", testing::ZipBuilder().File("TestFlash/two.swf", "FWS2").Build());
+    Put("Maindb.db", "database");
+    Put("exe.ico", "icon");
+    Put("uninstall.exe", "MZ uninstall");
+    Put("appinfo.xml", "<AppInfo/>");
+  }
+
+  void Put(const std::string& name, const std::string& bytes) {
+    testing::WriteFileOrFail(inputs_.WorkDir + Separator() + name, bytes);
+  }
+  void Drop(const std::string& name) { fs::RemoveFile(inputs_.WorkDir + Separator() + name); }
+  std::vector<std::string> Run() {
+    FakeUi ui(dir_);
+    CompleteInstallation(ui, inputs_, shell_);
+    pumps_ = ui.pumps;
+    return ui.events;
+  }
+  std::string In(const std::string& name) const { return dir_ + Separator() + name; }
+  std::optional<std::string> Log() const { return fs::ReadWholeFile(In("uninstall.log")); }
+
+  // The log as the uninstaller expects it, line by line in GBK with CR LF.
+  std::string ExpectedLog(const std::string& name_gbk, bool uninstall_link) const {
+    const std::string i = dir_;
+    const std::string d = shell_.desktop, s = shell_.start_menu;
+    std::vector<std::string> lines = {
+        "[file]",
+        i + "\\CopyFIle.exe",
+        i + "\\DiskID32.dll",
+        i + "\\ExamTime.ini",
+        i + "\\Flash.exe",
+        i + "\\help.chm",
+        i + "\\DeskTutor.elf",
+        i + "\\DeskTutor.exe",
+        i + "\\VoiceTip.mp3",
+        i + "\\uninstall.exe",
+        i + "\\MIDAS.DLL",
+        d + "\\" + name_gbk + ".lnk",
+        s + "\\" + name_gbk + "\\" + name_gbk + ".lnk",
+    };
+    if (uninstall_link)
+      lines.push_back(s + "\\" + name_gbk + "\\\xD0\xB6\xD4\xD8 " + name_gbk + ".lnk");
+    for (const std::string& l :
+         {i + "\\uninstall.log", std::string("[dir]"), i + "\\", i + "\\data\\", i + "\\Images\\",
+          i + "\\Menu\\", i + "\\TestFlash\\", s + "\\" + name_gbk})
+      lines.push_back(l);
+    std::string bytes;
+    for (const auto& l : lines) bytes += l + "\r\n";
+    return bytes;
+  }
+
+  testing::TempDir root_;
+  const std::string dir_ = root_ / "QUENXRPX_Word2007";
+  CompletionInputs inputs_;
+  testing::FakeShell shell_;
+  int pumps_ = 0;
+};
+
+const std::string kNameGbk = "Zentivo 2014 \xD1\xDD\xCA\xBE\xB0\xE6";  // 演示版
+
+TEST_F(Completion, InstallsTheProductWritesTheLogAndRemovesTheWorkingFolder) {
+  EXPECT_EQ(Run(), kSuccessEvents);
+  EXPECT_GE(pumps_, 3);  // the window kept handling its messages while extracting
+  EXPECT_EQ(testing::ReadTree(dir_), (Tree{{"DeskTutor.exe", "MZ tutor"},
+                                           {"DeskTutor.elf", "elf"},
+                                           {"Images/", ""},
+                                           {"Images/bg.bmp", "BM"},
+                                           {"TestFlash/", ""},
+                                           {"TestFlash/one.swf", "FWS1"},
+                                           {"TestFlash/two.swf", "FWS2"},
+                                           {"data/", ""},
+                                           {"data/Maindb.db", "database"},
+                                           {"Menu/", ""},
+                                           {"exe.ico", "icon"},
+                                           {"uninstall.exe", "MZ uninstall"},
+                                           {"uninstall.log", ExpectedLog(kNameGbk, true)}}));
+  EXPECT_FALSE(fs::DirectoryExists(inputs_.WorkDir));
+
+  const std::string name = inputs_.AppName;
+  const std::string menu = shell_.start_menu + "\\" + name + "\\";
+  const std::string props = "|" + dir_ + "\\DeskTutor.exe|" + dir_ + "\\|备考软件倾情奉献|";
+  EXPECT_EQ(shell_.saves, (std::vector<std::string>{
+                              shell_.desktop + "\\" + name + ".lnk" + props + dir_ + "\\exe.ico,0",
+                              menu + name + ".lnk" + props + dir_ + "\\exe.ico,0",
+                              menu + "卸载 " + name + ".lnk|" + dir_ + "\\uninstall.exe|" + dir_ +
+                                  "\\|备考软件倾情奉献|"}));
+  EXPECT_TRUE(fs::FileExists(menu + "卸载 " + name + ".lnk"));
+}
+
+TEST_F(Completion, WithoutUninstallerOrIconTheLogLacksTheUninstallLink) {
+  Drop("uninstall.exe");
+  Drop("exe.ico");
+  inputs_.AppEName = "QUENXRSX_Excel";  // no icon for this edition, even with exe.ico present
+  ASSERT_TRUE(fs::MakeDirectories(dir_));
+  testing::WriteFileOrFail(In("exe.ico"), "old icon");
+  EXPECT_EQ(Run(), kSuccessEvents);
+  EXPECT_EQ(*Log(), ExpectedLog(kNameGbk, false));
+  EXPECT_FALSE(fs::FileExists(In("uninstall.exe")));
+  ASSERT_EQ(shell_.saves.size(), 2u);
+  EXPECT_EQ(shell_.saves[0].substr(shell_.saves[0].size() - 1), "|");  // no icon location
+}
+
+TEST_F(Completion, SprintEditionsStartMivanta) {
+  inputs_.AppName = "Zentivo冲刺班";
+  EXPECT_EQ(Run(), kSuccessEvents);
+  EXPECT_EQ(*Log(), ExpectedLog("Zentivo\xB3\xE5\xB4\xCC\xB0\xE0", true));
+  EXPECT_NE(shell_.saves.at(0).find("|" + dir_ + "\\Mivanta.exe|"), std::string::npos);
+  EXPECT_NE(shell_.saves.at(1).find("|" + dir_ + "\\Mivanta.exe|"), std::string::npos);
+}
+
+TEST_F(Completion, InstallingAgainRewritesTheLogFromScratch) {
+  Run();
+  // The worker leaves a new working folder for the second run.
+  ASSERT_TRUE(fs::MakeDirectory(inputs_.WorkDir));
+  Put("setup.zip", testing::ZipBuilder().File("DeskTutor.exe", "MZ v2").Build());
+  Put("TestFlash.zip", testing::ZipBuilder().File("TestFlash/one.swf", "v2").Build());
+  Put("Maindb.db", "database v2");
+  Put("uninstall.exe", "MZ uninstall");
+  inputs_.TestFlash2Size = 0;
+  EXPECT_EQ(Run(), kSuccessEvents);
+  EXPECT_EQ(*Log(), ExpectedLog(kNameGbk, true));
+  EXPECT_EQ(*fs::ReadWholeFile(In("DeskTutor.exe")), "MZ v2");
+  EXPECT_EQ(*fs::ReadWholeFile(In("data") + Separator() + "Maindb.db"), "database v2");
+}
+
+TEST_F(Completion, OptionalArchivesFollowTheirRecordedSizes) {
+  // Size 0: the archive lies there, damaged even, and is left alone.
+  Put("TestFlash2.zip", "not an archive");
+  inputs_.TestFlash2Size = 0;
+  EXPECT_EQ(Run(), kSuccessEvents);
+  EXPECT_FALSE(fs::FileExists(In("TestFlash") + Separator() + "two.swf"));
+}
+
+TEST_F(Completion, AnExtractionFailureStopsWithTheDamagedPackageMessage) {
+  struct Case {
+    const char* what;
+    std::function<void()> arrange;
+  };
+  const Case cases[] = {
+      {"damaged setup.zip", [this] { Put("setup.zip", "PK truncated"); }},
+      {"missing PlayFlash.zip with a size", [this] { inputs_.PlayFlashSize = 99; }},
+      {"missing TestFlash.zip", [this] { Drop("TestFlash.zip"); }},
+  };
+  for (const auto& c : cases) {
+    testing::RemoveTree(dir_);
+    shell_.saves.clear();
+    c.arrange();
+    const auto events = Run();
+    EXPECT_EQ(events, (std::vector<std::string>{"grey cancel", "+10000000", "stage 300",
+                                                "message 安装包已损坏！", "disable cancel"}))
+        << c.what;
+    EXPECT_TRUE(fs::DirectoryExists(In("data"))) << c.what;
+    EXPECT_TRUE(fs::DirectoryExists(In("Menu"))) << c.what;
+    EXPECT_FALSE(Log()) << c.what;
+    EXPECT_FALSE(fs::FileExists(In("uninstall.exe"))) << c.what;
+    EXPECT_TRUE(shell_.saves.empty()) << c.what;
+    EXPECT_TRUE(fs::FileExists(inputs_.WorkDir + Separator() + "Maindb.db")) << c.what;
+    Put("setup.zip", testing::ZipBuilder().File("DeskTutor.exe", "MZ tutor").Build());
+    Put("TestFlash.zip", testing::ZipBuilder().File("TestFlash/one.swf", "FWS1").Build());
+    inputs_.PlayFlashSize = 0;
+  }
+}
+
+TEST_F(Completion, OtherFailuresHideTheFinishedControlsAndKeepTheWorkingFolder) {
+  const std::vector<std::string> failed_after_copies = {"grey cancel",
+                                                        "+10000000",
+                                                        "stage 300",
+                                                        "stage 600",
+                                                        "+6000000",
+                                                        "stage 900",
+                                                        "+2000000",
+                                                        "hide finished controls",
+                                                        "message 文件已损坏，安装失败！"};
+
+  shell_.fail_create = true;
+  EXPECT_EQ(Run(), failed_after_copies);
+  EXPECT_FALSE(Log());
+  EXPECT_TRUE(fs::DirectoryExists(inputs_.WorkDir));
+
+  // A log that can't be written: a folder stands where it should go.
+  shell_.fail_create = false;
+  ASSERT_TRUE(fs::MakeDirectories(In("uninstall.log")));
+  EXPECT_EQ(Run(), failed_after_copies);
+  EXPECT_TRUE(fs::DirectoryExists(inputs_.WorkDir));
+  EXPECT_EQ(shell_.saves.size(), 3u);  // done before the failure, and kept
+}
+
+}  // namespace
+}  // namespace zentivo::install

@@ -1,0 +1,281 @@
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "extract_test_support.h"
+#include "install/byte_source.h"
+#include "install/extract_package.h"
+#include "install/zip_extractor.h"
+#include "platform/fs.h"
+#include "zip_builder.h"
+
+namespace zentivo::install {
+namespace {
+
+using Tree = std::map<std::string, std::string>;
+using testing::ZipBuilder;
+using testing::ZipItem;
+
+class Extract : public ::testing::Test {
+ protected:
+  std::string Dest() const { return dir_ / "dest"; }
+  std::string Archive(const std::string& bytes, const std::string& name = "a.zip") {
+    const std::string path = dir_ / name;
+    testing::WriteFileOrFail(path, bytes);
+    return path;
+  }
+  void ExtractBytes(const std::string& bytes, const std::string& dest) {
+    ExtractPackage(Archive(bytes), dest, [this] { ++pumps_; });
+  }
+  Tree Result() const { return testing::ReadTree(Dest()); }
+
+  testing::TempDir dir_;
+  int pumps_ = 0;
+};
+
+TEST_F(Extract, RecreatesSubFoldersStoredAndDeflated) {
+  const std::string big = testing::NoiseBytes(700 * 1024, 1);
+  const auto zip = ZipBuilder()
+                       .File("readme.txt", "hello hello hello hello")
+                       .Folder("Images/")
+                       .File("Images/logo.bin", big, 0)
+                       .File("TestFlash/a/b/deep.txt", std::string(100000, 'x'))
+                       .File("empty.txt", "")
+                       .Folder("Menu/")
+                       .Build();
+  ExtractBytes(zip, Dest());
+  EXPECT_EQ(Result(), (Tree{{"readme.txt", "hello hello hello hello"},
+                            {"Images/", ""},
+                            {"Images/logo.bin", big},
+                            {"TestFlash/", ""},
+                            {"TestFlash/a/", ""},
+                            {"TestFlash/a/b/", ""},
+                            {"TestFlash/a/b/deep.txt", std::string(100000, 'x')},
+                            {"empty.txt", ""},
+                            {"Menu/", ""}}));
+  // Between the six entries and between the blocks of the big ones.
+  EXPECT_GE(pumps_, 6 + 3);
+}
+
+TEST_F(Extract, TrailingSeparatorOnTheDestinationChangesNothing) {
+  const auto zip = ZipBuilder().File("sub/x.txt", "x").Build();
+  for (const char* suffix : {"", "\\", "/"}) {
+    testing::RemoveTree(Dest());
+    ExtractBytes(zip, Dest() + suffix);
+    EXPECT_EQ(Result(), (Tree{{"sub/", ""}, {"sub/x.txt", "x"}})) << "suffix '" << suffix << "'";
+  }
+}
+
+TEST_F(Extract, ReplacesExistingFilesAndTheLaterArchiveWins) {
+  ExtractBytes(ZipBuilder().File("a.txt", std::string(5000, 'o')).File("keep.txt", "k").Build(),
+               Dest());
+  ExtractBytes(ZipBuilder().File("a.txt", "new").Build(), Dest());
+  EXPECT_EQ(Result(), (Tree{{"a.txt", "new"}, {"keep.txt", "k"}}));
+  ExtractBytes(ZipBuilder().File("a.txt", "new").Build(), Dest());  // the same one twice
+  EXPECT_EQ(Result(), (Tree{{"a.txt", "new"}, {"keep.txt", "k"}}));
+}
+
+TEST_F(Extract, DataDescriptorsWithAndWithoutTheirSignature) {
+  ZipItem with{.name = "with.txt", .data = std::string(3000, 'w'), .data_descriptor = true};
+  ZipItem without{.name = "without.txt",
+                  .data = "plain",
+                  .method = 0,
+                  .data_descriptor = true,
+                  .descriptor_signature = false};
+  ExtractBytes(ZipBuilder().Add(with).Add(without).File("after.txt", "after").Build(), Dest());
+  EXPECT_EQ(Result(), (Tree{{"with.txt", std::string(3000, 'w')},
+                            {"without.txt", "plain"},
+                            {"after.txt", "after"}}));
+}
+
+TEST_F(Extract, WrongChecksOrLengthsDiscardTheEntryAndGoOn) {
+  ZipItem bad_crc{.name = "bad.txt", .data = "payload", .crc = 0x12345678};
+  ZipItem bad_stored{.name = "stored.txt", .data = "payload", .method = 0, .crc = 1};
+  // Inflates to more than the directory says: nothing past the declared
+  // size may be written, and the entry is dropped.
+  ZipItem longer{.name = "longer.txt", .data = std::string(600000, 'z'), .declared_size = 10};
+  ZipItem shorter{.name = "shorter.txt", .data = "abc", .declared_size = 4};
+  // An older copy of a damaged entry survives rather than being lost.
+  ASSERT_TRUE(fs::MakeDirectories(Dest()));
+  testing::WriteFileOrFail(Dest() + testing::Separator() + "bad.txt", "old");
+  const auto zip = ZipBuilder()
+                       .Add(bad_crc)
+                       .Add(bad_stored)
+                       .Add(longer)
+                       .Add(shorter)
+                       .File("good.txt", "good")
+                       .Build();
+  ExtractBytes(zip, Dest());
+  EXPECT_EQ(Result(), (Tree{{"bad.txt", "old"}, {"good.txt", "good"}}));
+}
+
+TEST_F(Extract, AppliesStoredTimeAndAttributes) {
+  ZipItem ro{.name = "ro.txt", .data = "r", .external_attributes = 0x21};
+  ZipItem hidden{.name = "hidden.txt", .data = "h", .external_attributes = 0x22 | 0x04};
+  // Made on Unix: mode 0444 in the high half means read-only.
+  ZipItem unix_ro{.name = "unix.txt",
+                  .data = "u",
+                  .version_made_by = 0x0314,
+                  .external_attributes = 0100444u << 16};
+  ZipItem unix_rw{.name = "rw.txt",
+                  .data = "w",
+                  .version_made_by = 0x0314,
+                  .external_attributes = 0100644u << 16};
+  ExtractBytes(ZipBuilder().Add(ro).Add(hidden).Add(unix_ro).Add(unix_rw).Build(), Dest());
+  const std::string d = Dest() + testing::Separator();
+  const auto t = fs::GetModifiedTime(d + "ro.txt");
+  ASSERT_TRUE(t);
+  EXPECT_EQ((std::array{t->year, t->month, t->day, t->hour, t->minute, t->second}),
+            (std::array{2013, 5, 17, 10, 20, 30}));
+  EXPECT_TRUE(*fs::GetAttributes(d + "ro.txt") & fs::kAttrReadOnly);
+  EXPECT_TRUE(*fs::GetAttributes(d + "unix.txt") & fs::kAttrReadOnly);
+  EXPECT_FALSE(*fs::GetAttributes(d + "rw.txt") & fs::kAttrReadOnly);
+  EXPECT_FALSE(*fs::GetAttributes(d + "hidden.txt") & fs::kAttrReadOnly);
+#ifdef _WIN32
+  EXPECT_EQ(*fs::GetAttributes(d + "hidden.txt") & 0x27u, 0x26u);
+#endif
+}
+
+TEST_F(Extract, ReadOnlyTargetIsLeftAndTheRestIsWritten) {
+  ASSERT_TRUE(fs::MakeDirectories(Dest()));
+  const std::string locked = Dest() + testing::Separator() + "locked.txt";
+  testing::WriteFileOrFail(locked, "original");
+  ASSERT_TRUE(fs::SetAttributes(locked, fs::kAttrReadOnly));
+  ExtractBytes(ZipBuilder().File("locked.txt", "replacement").File("next.txt", "n").Build(),
+               Dest());
+  EXPECT_EQ(Result(), (Tree{{"locked.txt", "original"}, {"next.txt", "n"}}));
+}
+
+TEST_F(Extract, TargetsThatCantBeCreatedAreSkipped) {
+  // "clash" is a file, so "clash/inner.txt" has no folder to go to; "dir" is
+  // a folder, so the file "dir" can't replace it.
+  const auto zip = ZipBuilder()
+                       .File("clash", "file")
+                       .File("clash/inner.txt", "lost")
+                       .Folder("dir/")
+                       .File("dir", "lost too")
+                       .File("last.txt", "last")
+                       .Build();
+  ExtractBytes(zip, Dest());
+  EXPECT_EQ(Result(), (Tree{{"clash", "file"}, {"dir/", ""}, {"last.txt", "last"}}));
+}
+
+TEST_F(Extract, UnreadableEntriesAreSkippedNeverWrittenWrong) {
+  ZipItem encrypted{.name = "secret.txt", .data = "s", .flags = 1};
+  ZipItem imploded{.name = "imploded.txt", .data = "i", .method = 6};
+  ZipItem bzip2{.name = "bzip2.txt", .data = "b", .method = 12};
+  ZipItem zip64{.name = "zip64.txt", .data = "z", .method = 0, .declared_size = 0xFFFFFFFF};
+  ExtractBytes(ZipBuilder()
+                   .Add(encrypted)
+                   .Add(imploded)
+                   .Add(bzip2)
+                   .Add(zip64)
+                   .File("plain.txt", "p")
+                   .Build(),
+               Dest());
+  EXPECT_EQ(Result(), (Tree{{"plain.txt", "p"}}));
+}
+
+TEST_F(Extract, NamesAreGbkUnlessFlaggedUtf8) {
+  // 乗 is 0x81 0x5C in GBK: its second byte is a backslash and must not
+  // split the name.
+  ZipItem gbk{.name = "\xD6\xD0\xCE\xC4\\\x81\x5C\xB1\xED.txt", .data = "gbk"};
+  ZipItem utf8{.name = "文档/说明.txt", .data = "utf8", .flags = 0x0800};
+  ZipItem bad_utf8{.name = "bad\xFF.txt", .data = "x", .flags = 0x0800};
+  ExtractBytes(ZipBuilder().Add(gbk).Add(utf8).Add(bad_utf8).Build(), Dest());
+  EXPECT_EQ(
+      Result(),
+      (Tree{{"中文/", ""}, {"中文/乗表.txt", "gbk"}, {"文档/", ""}, {"文档/说明.txt", "utf8"}}));
+}
+
+TEST_F(Extract, FindsTheEndRecordBehindAComment) {
+  // The comment holds a fake end-record signature that points nowhere.
+  std::string comment = "packed by the build PK\x05\x06 trailing words";
+  comment += std::string(40000, '#');
+  ExtractBytes(ZipBuilder().File("a.txt", "a").Comment(comment).Build(), Dest());
+  EXPECT_EQ(Result(), (Tree{{"a.txt", "a"}}));
+}
+
+TEST_F(Extract, RedundantZip64EndRecordsAreIgnored) {
+  // As Info-ZIP writes them for a pipe: a ZIP64 end record and locator in
+  // front of a classic end record whose fields are all valid.
+  auto zip = ZipBuilder().File("piped.txt", "from a pipe").Build();
+  zip.insert(testing::EndRecordOffset(zip), std::string("PK\x06\x07", 4) + std::string(16, '\0'));
+  ExtractBytes(zip, Dest());
+  EXPECT_EQ(Result(), (Tree{{"piped.txt", "from a pipe"}}));
+}
+
+TEST_F(Extract, NoPartialFileIsLeftBehind) {
+  ZipItem bad_crc{.name = "x/bad.bin", .data = testing::NoiseBytes(900000, 3), .crc = 7};
+  ExtractBytes(ZipBuilder().Add(bad_crc).Build(), Dest());
+  EXPECT_EQ(Result(), (Tree{{"x/", ""}}));
+}
+
+// Failures of the archive as a whole: each raises, and what was written
+// before stays.
+TEST_F(Extract, DamagedArchivesRaise) {
+  const auto good =
+      ZipBuilder().File("first.txt", "1").File("second.txt", std::string(9000, '2')).Build();
+  const size_t end = testing::EndRecordOffset(good);
+  const size_t dir = testing::CentralDirectoryOffset(good);
+
+  auto corrupt_second = good;
+  {
+    // The second entry's deflated data replaced by an invalid block type.
+    const size_t second_local = good.find(std::string("PK\x03\x04", 4), 1);
+    corrupt_second[second_local + 30 + 10] = '\xFF';
+  }
+  auto bad_directory = good;
+  bad_directory[dir] = 'X';
+  auto directory_outside = good;
+  testing::PutLe32(directory_outside, end + 16, static_cast<uint32_t>(good.size()));
+  auto zip64 = good;
+  testing::PutLe32(zip64, end + 16, 0xFFFFFFFF);
+  zip64.insert(end, std::string("PK\x06\x07", 4) + std::string(16, '\0'));
+  auto two_disks = good;
+  testing::PutLe16(two_disks, end + 4, 1);
+  auto bad_local = good;
+  bad_local[0] = 'Q';
+  auto entry_past_directory = good;
+  testing::PutLe32(entry_past_directory, dir + 42, static_cast<uint32_t>(dir));
+
+  struct Case {
+    const char* what;
+    std::string bytes;
+    bool first_written;
+  };
+  const Case cases[] = {
+      {"empty file", "", false},
+      {"not a zip", std::string(5000, 'M'), false},
+      {"truncated download", good.substr(0, good.size() - 10), false},
+      {"cut in the middle", good.substr(0, good.size() / 2), false},
+      {"directory signature damaged", bad_directory, false},
+      {"directory outside the file", directory_outside, false},
+      {"ZIP64", zip64, false},
+      {"multi-part", two_disks, false},
+      {"entry offset in the directory", entry_past_directory, false},
+      {"local header damaged", bad_local, false},
+      {"corrupt deflate data", corrupt_second, true},
+  };
+  for (const auto& c : cases) {
+    testing::RemoveTree(Dest());
+    EXPECT_THROW(ExtractBytes(c.bytes, Dest()), EExtractFailure) << c.what;
+    EXPECT_EQ(fs::FileExists(Dest() + testing::Separator() + "first.txt"), c.first_written)
+        << c.what;
+    EXPECT_FALSE(fs::FileExists(Dest() + testing::Separator() + "second.txt")) << c.what;
+  }
+  EXPECT_THROW(ExtractPackage(dir_ / "missing.zip", Dest(), {}), EExtractFailure);
+  EXPECT_THROW(ExtractPackage(Archive(good), "", {}), EExtractFailure);
+}
+
+TEST(ExtractFromMemory, ReadsTheSameArchiveFromABuffer) {
+  testing::TempDir dir;
+  const auto zip = ZipBuilder().File("m.txt", "memory").Folder("f/").Build();
+  MemoryByteSource source(zip);
+  const auto summary = ExtractArchive(source, dir.path(), {});
+  EXPECT_EQ(summary.written, 2);
+  EXPECT_EQ(testing::ReadTree(dir.path()), (Tree{{"m.txt", "memory"}, {"f/", ""}}));
+}
+
+}  // namespace
+}  // namespace zentivo::install
