@@ -50,6 +50,16 @@ wait_for() {
   return 1
 }
 
+# wait_gone NAME_REGEX SECONDS: true once no window of that name shows. Wine
+# under a bare X server takes a moment to unmap a hidden window.
+wait_gone() {
+  for _ in $(seq 1 $(($2 * 4))); do
+    [ -z "$(visible "$1")" ] && return 0
+    sleep 0.25
+  done
+  return 1
+}
+
 # wait_exit PID SECONDS: the exit code in $code, or "timeout".
 wait_exit() {
   local pid="$1" limit="$2"
@@ -143,7 +153,7 @@ if [ -n "$win" ]; then
     [ -n "$lic" ] || break
     [ "$round" = 1 ] && shot "$lic" ui-licence
     press_button "$lic" 68 21  # 确定
-    check "确定 hides licence window $round" test -z "$(visible '^软件用户许可安装协议$')"
+    check "确定 hides licence window $round" wait_gone '^软件用户许可安装协议$' 10
   done
   check "two licence windows made" test "$(xdotool search --name '^软件用户许可安装协议$' | wc -l)" -eq 2
 
@@ -156,7 +166,7 @@ if [ -n "$win" ]; then
   known="$(visible '.' | sort)"
   click "$win" 420 362
   dialog=""
-  for _ in $(seq 1 40); do
+  for _ in $(seq 1 80); do
     dialog="$(comm -13 <(echo "$known") <(visible '.' | sort) | head -n 1)"
     [ -n "$dialog" ] && break
     sleep 0.25
