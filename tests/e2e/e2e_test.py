@@ -118,14 +118,16 @@ def check_shortcuts(run, edition, values):
 
 def full_install(run, edition):
     values = run.ws.values(edition)
-    run.serve()
+    run.serve(limit_rate="300k")  # slow enough to see every view
     inst = run.installer(edition)
     walk_to_install(run, inst)
-    time.sleep(0.3)
     shot(run, "3-preparing")
-    driver.wait_until("the download to start", lambda: tmp_files(run, edition) or not os.path.exists(
-        run.work_dir(edition)) or os.path.exists(os.path.join(run.work_dir(edition), "setup.zip")), 60, 0.1)
+    driver.wait_until("the download to start", lambda: tmp_files(run, edition), 60, 0.1)
+    time.sleep(1.0)
     shot(run, "4-downloading")
+    driver.wait_until("the installation to start",
+                      lambda: os.path.isdir(os.path.join(run.install_dir(edition), "data")), 120, 0.1)
+    shot(run, "5-installing")
     wait_finished(run, inst, edition)
     check_installed_tree(run, edition)
     check_shortcuts(run, edition, values)
@@ -171,7 +173,7 @@ def scenario_install_b(run):
 @scenario
 def scenario_resume_after_kill(run):
     """A download killed halfway resumes from what the .tmp holds."""
-    run.serve(limit_rate="400k")
+    run.serve(limit_rate="200k")
     inst = run.installer("A")
     walk_to_install(run, inst)
     big = driver.wait_until("half a file in the working folder",
@@ -268,7 +270,7 @@ def cancel_during_download(run, inst):
 
 @scenario
 def scenario_cancel_no(run):
-    run.serve(limit_rate="600k")
+    run.serve(limit_rate="200k")
     inst = run.installer("A")
     walk_to_install(run, inst)
     box = cancel_during_download(run, inst)
@@ -279,7 +281,7 @@ def scenario_cancel_no(run):
 
 @scenario
 def scenario_cancel_yes(run):
-    run.serve(limit_rate="400k")
+    run.serve(limit_rate="200k")
     inst = run.installer("A")
     walk_to_install(run, inst)
     box = cancel_during_download(run, inst)

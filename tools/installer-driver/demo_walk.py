@@ -74,7 +74,7 @@ def main():
     ap.add_argument("--bin", required=True)
     ap.add_argument("--work", required=True)
     ap.add_argument("--edition", default="A", choices=["A", "B"])
-    ap.add_argument("--rate", default="1m", help="nginx's throttle, so the download can be watched")
+    ap.add_argument("--rate", default="256k", help="nginx's throttle, so the download can be watched")
     args = ap.parse_args()
 
     ws = Workspace(args.work, args.bin)

@@ -128,7 +128,11 @@ class ProbeSites:
 
 
 class UpdateServer:
-    """nginx serving a document root on the installer's update port."""
+    """nginx serving a document root on the installer's update port.
+
+    limit_rate throttles each request, but nginx lets the first second's worth
+    of a request through at once: a rate above the installer's 512 KiB range
+    size throttles nothing."""
 
     def __init__(self, root, state_dir, limit_rate=None):
         self.state_dir = state_dir

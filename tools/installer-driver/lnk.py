@@ -52,6 +52,7 @@ def read(path, ansi="gbk"):
             target = _c_string(data, pos + base, ansi) + _c_string(data, pos + suffix, ansi)
         pos += size
     fields = {}
+    # Counts are in characters; some writers count the terminating zero too.
     for flag, name in ((HAS_NAME, "description"), (HAS_RELATIVE_PATH, "relative_path"),
                        (HAS_WORKING_DIR, "working_dir"), (HAS_ARGUMENTS, "arguments"),
                        (HAS_ICON_LOCATION, "icon_path")):
@@ -60,10 +61,10 @@ def read(path, ansi="gbk"):
         count = struct.unpack_from("<H", data, pos)[0]
         pos += 2
         if flags & IS_UNICODE:
-            fields[name] = data[pos:pos + 2 * count].decode("utf-16-le")
+            fields[name] = data[pos:pos + 2 * count].decode("utf-16-le").rstrip("\0")
             pos += 2 * count
         else:
-            fields[name] = data[pos:pos + count].decode(ansi)
+            fields[name] = data[pos:pos + count].decode(ansi).rstrip("\0")
             pos += count
     return {
         "target": target,
