@@ -218,6 +218,19 @@ if [ -n "$win" ]; then
   after="$(xdotool getwindowgeometry "$win" | grep -o 'Position: [0-9]*,[0-9]*')"
   check "background drags the window ($before -> $after)" test "$before" != "$after"
 
+  # The close button's faces: hover (red), pressed (dark red); a press that
+  # is released elsewhere closes nothing.
+  hover "$win" 300 150
+  shot "$win" ui-close-normal
+  hover "$win" 617 12
+  shot "$win" ui-close-hover
+  xdotool mousedown 1; sleep 0.6
+  shot "$win" ui-close-pressed
+  xdotool mousemove --window "$win" 300 150; sleep 0.3; xdotool mouseup 1; sleep 0.6
+  check "close hover face" region_differs "$SCREENS/ui-close-normal.png" "$SCREENS/ui-close-hover.png" 43x24+596+0
+  check "close pressed face" region_differs "$SCREENS/ui-close-hover.png" "$SCREENS/ui-close-pressed.png" 43x24+596+0
+  check "a press released elsewhere leaves the window open" test -n "$(visible "^$TITLE\$")"
+
   click "$win" 583 10
   check "minimise button minimises" bash -c "xprop -id $win WM_HINTS | grep -q Iconic"
 fi
