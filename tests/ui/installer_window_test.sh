@@ -104,6 +104,14 @@ press_ok() {
   sleep 0.6
 }
 
+# answer BOX KEY: a key press into a message box. Without a window manager
+# Wine gives a new box no keyboard focus, so it is given here first.
+answer() {
+  xdotool windowfocus --sync "$1" 2>/dev/null
+  xdotool key "$2"
+  sleep 0.6
+}
+
 start_window() {
   "$WINE_RUN" "$@" >/dev/null 2>&1 &
   pid=$!
@@ -218,6 +226,19 @@ if [ -n "$win" ]; then
   after="$(xdotool getwindowgeometry "$win" | grep -o 'Position: [0-9]*,[0-9]*')"
   check "background drags the window ($before -> $after)" test "$before" != "$after"
 
+  # The close button's faces: hover (red), pressed (dark red); a press that
+  # is released elsewhere closes nothing.
+  hover "$win" 300 150
+  shot "$win" ui-close-normal
+  hover "$win" 617 12
+  shot "$win" ui-close-hover
+  xdotool mousedown 1; sleep 0.6
+  shot "$win" ui-close-pressed
+  xdotool mousemove --window "$win" 300 150; sleep 0.3; xdotool mouseup 1; sleep 0.6
+  check "close hover face" region_differs "$SCREENS/ui-close-normal.png" "$SCREENS/ui-close-hover.png" 43x24+596+0
+  check "close pressed face" region_differs "$SCREENS/ui-close-hover.png" "$SCREENS/ui-close-pressed.png" 43x24+596+0
+  check "a press released elsewhere leaves the window open" test -n "$(visible "^$TITLE\$")"
+
   click "$win" 583 10
   check "minimise button minimises" bash -c "xprop -id $win WM_HINTS | grep -q Iconic"
 fi
@@ -233,15 +254,47 @@ if [ -n "$win" ]; then
   click "$win" 560 362  # D:\TARVO\... is no place here: the path message
   box="$(wait_for '^src$' 10)"
   check "impossible directory is refused" test -n "$box"
-  [ -n "$box" ] && press_ok "$box"
+  if [ -n "$box" ]; then
+    import -window root "$SCREENS/ui-message-src.png" 2>/dev/null
+    press_ok "$box"
+  fi
   click "$win" 100 360
   xdotool key ctrl+a
   xdotool type --delay 20 'C:\ZentivoTest\Second'
   click "$win" 560 362
   touch "$steps/download"; sleep 1
+  # 取 消 answered No: the question goes, the window stays.
+  click "$win" 560 362
+  box="$(wait_for '^提示$' 10)"
+  check "取 消 asks 是否要取消？" test -n "$box"
+  if [ -n "$box" ]; then
+    import -window root "$SCREENS/ui-cancel-question.png" 2>/dev/null
+    answer "$box" n
+    check "No closes the question" wait_gone '^提示$' 10
+    check "No keeps the program running" kill -0 "$pid"
+  fi
   click "$win" 617 12
   wait_exit "$pid" 15
   check "close while downloading ends at once with 0 (got $code)" test "$code" = "0"
+fi
+WINEPREFIX="$ZENTIVO_WINEPREFIX" wineserver -k 2>/dev/null
+sleep 0.5
+
+# --- 4. 取 消 answered Yes ----------------------------------------------------------
+rm -f "$steps"/*
+start_window "$HARNESS" "Z:${steps//\//\\}"
+if [ -n "$win" ]; then
+  click "$win" 560 362
+  click "$win" 100 360
+  xdotool key ctrl+a
+  xdotool type --delay 20 'C:\ZentivoTest\Third'
+  click "$win" 560 362
+  click "$win" 560 362  # 取 消, while Preparing
+  box="$(wait_for '^提示$' 10)"
+  check "取 消 asks while Preparing" test -n "$box"
+  [ -n "$box" ] && answer "$box" Return  # Yes is the default button
+  wait_exit "$pid" 15
+  check "Yes ends the program with 0 (got $code)" test "$code" = "0"
 fi
 
 echo "screenshots in $SCREENS"
