@@ -12,29 +12,7 @@ WINE_RUN="$SRC/cmake/wine-run"
 export ZENTIVO_WINEPREFIX="$BUILD/wineprefix"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
-fails=0
-check() {  # check NAME COMMAND...
-  local name="$1"; shift
-  if "$@"; then echo "ok   $name"; else echo "FAIL $name"; fails=$((fails + 1)); fi
-}
-# wait_window TITLE SECONDS: true once a visible window of exactly that name exists.
-wait_window() {
-  for _ in $(seq 1 $(($2 * 4))); do
-    xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && return 0
-    sleep 0.25
-  done
-  return 1
-}
-# wait_exit PID SECONDS: its exit code in $code, or "timeout".
-wait_exit() {
-  for _ in $(seq 1 $(($2 * 4))); do
-    if ! kill -0 "$1" 2>/dev/null; then wait "$1"; code=$?; return 0; fi
-    sleep 0.25
-  done
-  code=timeout
-  return 1
-}
-
+. "$SRC/tests/support/wine-test.sh"
 python3 "$SRC/tools/demo-content/demo-content" --programs "$BIN" --out "$work/content" \
   --setup-kb 16 --db-kb 4 --flash-kb 4 >/dev/null
 check "content generated from the built programs" test $? -eq 0
@@ -57,7 +35,7 @@ PY
 "$WINE_RUN" "$I/Mivanta.exe" /close=3 >/dev/null 2>&1 &
 pid=$!
 if [ -n "${DISPLAY:-}" ]; then
-  check "window names the program and product" wait_window "Mivanta - Zentivo 冲刺版" 30
+  check "window names the program and product" test -n "$(wait_window "Mivanta - Zentivo 冲刺版" 30)"
 fi
 wait_exit "$pid" 40
 check "/close ends the program with code 0" test "$code" = 0

@@ -12,12 +12,8 @@ WINE_RUN="$SRC/cmake/wine-run"
 export ZENTIVO_WINEPREFIX="$BUILD/wineprefix"
 work="$(mktemp -d)"
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
-fails=0
+. "$SRC/tests/support/wine-test.sh"
 
-check() {  # check NAME COMMAND...
-  local name="$1"; shift
-  if "$@"; then echo "ok   $name"; else echo "FAIL $name"; fails=$((fails + 1)); fi
-}
 gone() { [ ! -e "$1" ]; }
 # The Wine name of a host path (drive Z: is the host's root).
 win() { printf 'Z:%s' "$1" | tr '/' '\\'; }
@@ -27,8 +23,8 @@ write_log() { local f="$1"; shift; printf '%s\r\n' "$@" | iconv -f UTF-8 -t GBK 
 make() { for f in "$@"; do mkdir -p "$(dirname "$f")"; echo "$f" >"$f"; done; }
 # run DIR ARGS...: runs DIR/uninstall.exe; its exit code in $code.
 run() { "$WINE_RUN" "$1/uninstall.exe" "${@:2}" >/dev/null 2>&1; code=$?; }
-# wait_gone PATH: the finishing copy removes the uninstaller once it has ended.
-wait_gone() {
+# wait_removed PATH: the finishing copy removes the uninstaller once it has ended.
+wait_removed() {
   for _ in $(seq 1 80); do [ -e "$1" ] || return 0; sleep 0.25; done
   return 1
 }
@@ -73,7 +69,7 @@ done
 check "unlisted shortcut kept" test -f "$D/其他.lnk"
 check "path with .. refused" test -f "$work/decoy.txt"
 check "folder named as a file kept" test -d "$I/Images"
-check "uninstaller gone after it ended" wait_gone "$I/uninstall.exe"
+check "uninstaller gone after it ended" wait_removed "$I/uninstall.exe"
 check "folder with unlisted files kept" test -d "$I/data"
 
 # 2. Everything listed: the whole installation goes, its folder included.
@@ -91,7 +87,7 @@ run "$I" /S
 check "complete uninstall exits 0" test "$code" = 0
 check "nested listed folders removed deepest first" gone "$I/TestFlash"
 check "start-menu folder removed" gone "$S"
-check "installation folder gone after the uninstaller ended" wait_gone "$I"
+check "installation folder gone after the uninstaller ended" wait_removed "$I"
 check "its parent, not listed, kept" test -d "$work/完整"
 
 # 3. A listed file that can't be deleted (read-only): everything else goes,
@@ -113,7 +109,7 @@ check "uninstaller kept for another try" test -f "$I/uninstall.exe"
 chmod u+w "$I/help.chm"
 run "$I" /S
 check "second try exits 0" test "$code" = 0
-check "second try removes the rest" wait_gone "$I"
+check "second try removes the rest" wait_removed "$I"
 
 # 4. No log beside the uninstaller: nothing is touched.
 I="$work/无记录"

@@ -12,46 +12,13 @@ SCREENS="$BUILD/screens"
 work="$(mktemp -d)"
 export ZENTIVO_WINEPREFIX="$BUILD/wineprefix"
 mkdir -p "$SCREENS"
-fails=0
+. "$SRC/tests/support/wine-test.sh"
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
   rm -rf "$work"
 }
 trap cleanup EXIT
-
-check() {
-  local name="$1"; shift
-  if "$@"; then echo "ok   $name"; else echo "FAIL $name"; fails=$((fails + 1)); fi
-}
-
-# wait_window TITLE SECONDS: prints the window id once a visible window of that
-# exact name exists.
-wait_window() {
-  local title="$1" limit="$2" id
-  for _ in $(seq 1 $((limit * 4))); do
-    id="$(xdotool search --onlyvisible --name "^${title}\$" 2>/dev/null | head -n 1)"
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
-    sleep 0.25
-  done
-  return 1
-}
-
-# wait_exit PID SECONDS: waits for the process; its exit code in $code, or
-# "timeout".
-wait_exit() {
-  local pid="$1" limit="$2"
-  for _ in $(seq 1 $((limit * 4))); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      wait "$pid"
-      code=$?
-      return 0
-    fi
-    sleep 0.25
-  done
-  code=timeout
-  return 1
-}
 
 if [ ! -x "$PACK" ]; then
   echo "the native zentivo-pack is needed: build the native preset first"

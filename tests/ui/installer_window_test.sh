@@ -23,7 +23,7 @@ TITLE='Zentivo在线安装'
 work="$(mktemp -d)"
 export ZENTIVO_WINEPREFIX="$BUILD/wineprefix"
 mkdir -p "$SCREENS"
-fails=0
+. "$SRC/tests/support/wine-test.sh"
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
@@ -32,44 +32,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-check() {
-  local name="$1"; shift
-  if "$@"; then echo "ok   $name"; else echo "FAIL $name"; fails=$((fails + 1)); fi
-}
-
-# visible NAME_REGEX: ids of the visible windows of that name.
-visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null; }
-
-# wait_for NAME_REGEX SECONDS [COUNT]: the first id once COUNT windows show.
-wait_for() {
-  local regex="$1" limit="$2" count="${3:-1}"
-  for _ in $(seq 1 $((limit * 4))); do
-    if [ "$(visible "$regex" | wc -l)" -ge "$count" ]; then visible "$regex" | head -n 1; return 0; fi
-    sleep 0.25
-  done
-  return 1
-}
-
-# wait_gone NAME_REGEX SECONDS: true once no window of that name shows. Wine
-# under a bare X server takes a moment to unmap a hidden window.
-wait_gone() {
-  for _ in $(seq 1 $(($2 * 4))); do
-    [ -z "$(visible "$1")" ] && return 0
-    sleep 0.25
-  done
-  return 1
-}
-
-# wait_exit PID SECONDS: the exit code in $code, or "timeout".
-wait_exit() {
-  local pid="$1" limit="$2"
-  for _ in $(seq 1 $((limit * 4))); do
-    if ! kill -0 "$pid" 2>/dev/null; then wait "$pid"; code=$?; return 0; fi
-    sleep 0.25
-  done
-  code=timeout
-  return 1
-}
 
 # click WINDOW X Y: a left click at a point of the window's client area.
 click() { xdotool mousemove --window "$1" "$2" "$3" click 1; sleep 0.6; }

@@ -1,0 +1,53 @@
+# Shared by the shell tests that run Windows programs under Wine and look at
+# their windows with xdotool. Source it; it counts failed checks in $fails.
+
+fails=0
+
+# check NAME COMMAND...: runs COMMAND, reports "ok"/"FAIL" with NAME.
+check() {
+  local name="$1"; shift
+  if "$@"; then echo "ok   $name"; else echo "FAIL $name"; fails=$((fails + 1)); fi
+}
+
+# visible NAME_REGEX: ids of the visible windows of that name.
+visible() { xdotool search --onlyvisible --name "$1" 2>/dev/null; }
+
+# wait_for NAME_REGEX SECONDS [COUNT]: prints the first id once COUNT windows show.
+wait_for() {
+  local regex="$1" limit="$2" count="${3:-1}"
+  for _ in $(seq 1 $((limit * 4))); do
+    if [ "$(visible "$regex" | wc -l)" -ge "$count" ]; then visible "$regex" | head -n 1; return 0; fi
+    sleep 0.25
+  done
+  return 1
+}
+
+# wait_window TITLE SECONDS: prints the id once a visible window of exactly
+# that name exists.
+wait_window() { wait_for "^$1\$" "$2"; }
+
+# wait_gone NAME_REGEX SECONDS: true once no window of that name shows. Wine
+# under a bare X server takes a moment to unmap a hidden window.
+wait_gone() {
+  for _ in $(seq 1 $(($2 * 4))); do
+    [ -z "$(visible "$1")" ] && return 0
+    sleep 0.25
+  done
+  return 1
+}
+
+# wait_exit PID SECONDS: waits for the process; its exit code in $code, or
+# "timeout".
+wait_exit() {
+  local pid="$1" limit="$2"
+  for _ in $(seq 1 $((limit * 4))); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      wait "$pid"
+      code=$?
+      return 0
+    fi
+    sleep 0.25
+  done
+  code=timeout
+  return 1
+}
