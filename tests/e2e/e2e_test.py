@@ -46,10 +46,12 @@ def walk_to_install(run, inst):
 
 
 def tmp_files(run, edition):
+    """{name: size} of the partial downloads in the working folder."""
     wd = run.work_dir(edition)
-    if not os.path.isdir(wd):
+    try:
+        return {n: os.path.getsize(os.path.join(wd, n)) for n in os.listdir(wd) if n.endswith(".tmp")}
+    except OSError:  # no folder yet, or a .tmp renamed while looking
         return {}
-    return {n: os.path.getsize(os.path.join(wd, n)) for n in os.listdir(wd) if n.endswith(".tmp")}
 
 
 def wait_finished(run, inst, edition, timeout=240):
@@ -122,8 +124,9 @@ def full_install(run, edition):
     inst = run.installer(edition)
     walk_to_install(run, inst)
     shot(run, "3-preparing")
-    driver.wait_until("the download to start", lambda: tmp_files(run, edition), 60, 0.1)
-    time.sleep(1.0)
+    # Past a few ranges, so that the display has sampled a speed.
+    driver.wait_until("the download to get going",
+                      lambda: any(s >= 2_000_000 for s in tmp_files(run, edition).values()), 120, 0.1)
     shot(run, "4-downloading")
     driver.wait_until("the installation to start",
                       lambda: os.path.isdir(os.path.join(run.install_dir(edition), "data")), 120, 0.1)

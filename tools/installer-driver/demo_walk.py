@@ -21,6 +21,16 @@ import driver  # noqa: E402
 from session import Run, Workspace  # noqa: E402
 
 
+DOWNLOADING_SHOT_BYTES = 2_000_000
+
+
+def partial_sizes(folder):
+    try:
+        return [os.path.getsize(os.path.join(folder, n)) for n in os.listdir(folder) if n.endswith(".tmp")]
+    except OSError:  # a .tmp renamed while looking
+        return []
+
+
 def say(text):
     print("demo:", text, flush=True)
 
@@ -46,9 +56,10 @@ def walk(run, edition, screens):
     time.sleep(1.5)
     inst.click(driver.PRIMARY_BUTTON, settle=0.2)  # 安装
     shot("3-preparing")
-    wait_for("the download", lambda: any(n.endswith(".tmp") for n in os.listdir(work)) if os.path.isdir(work)
-             else False, 60)
-    time.sleep(2.0)
+    # The display samples once every 25 progress events, a few ranges apart:
+    # wait until two samples have shown a speed and a remaining time.
+    wait_for("the download", lambda: any(s >= DOWNLOADING_SHOT_BYTES for s in partial_sizes(work)), 120)
+    time.sleep(0.5)
     shot("4-downloading")
     wait_for("the installation", lambda: os.path.isdir(os.path.join(target, "data")), 300)
     shot("5-installing")
