@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "download/http_client.h"
+#include "platform/http_headers.h"
 
 namespace zentivo::download {
 namespace {
@@ -44,18 +45,6 @@ std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.back() == '\r' || s.back() == '\n' || s.back() == ' '))
     s.remove_suffix(1);
   return s;
-}
-
-int64_t ParseLength(std::string_view v) {
-  if (v.empty())
-    return -1;
-  int64_t n = 0;
-  for (char c : v) {
-    if (c < '0' || c > '9')
-      return -1;
-    n = n * 10 + (c - '0');
-  }
-  return n;
 }
 
 bool IsUnfollowedRedirect(int status) {
@@ -224,7 +213,7 @@ class CurlHttpClient final : public TIdHTTP {
       if (sp != std::string_view::npos)
         req.reply.status = std::atoi(std::string(line.substr(sp + 1, 3)).c_str());
     } else if (HeaderIs(line, "Content-Length")) {
-      req.reply.content_length = ParseLength(Trim(line.substr(15)));
+      req.reply.content_length = platform::ParseContentLength(Trim(line.substr(15)));
     } else if (HeaderIs(line, "Content-Range")) {
       req.reply.content_range = std::string(Trim(line.substr(14)));
     }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "download/http_client.h"
+#include "platform/http_headers.h"
 #include "platform/http_url.h"
 #include "platform/win32/wide.h"
 
@@ -72,18 +73,6 @@ std::string QueryHeader(HINTERNET request, DWORD info) {
   return Narrow(text);
 }
 
-int64_t ParseLength(const std::string& v) {
-  if (v.empty())
-    return -1;
-  int64_t n = 0;
-  for (char c : v) {
-    if (c < '0' || c > '9')
-      return -1;
-    n = n * 10 + (c - '0');
-  }
-  return n;
-}
-
 HttpReply ReadReplyHead(HINTERNET request) {
   HttpReply reply;
   DWORD status = 0;
@@ -94,7 +83,7 @@ HttpReply ReadReplyHead(HINTERNET request) {
   reply.status = static_cast<int>(status);
   std::string raw = QueryHeader(request, HTTP_QUERY_RAW_HEADERS_CRLF);
   reply.status_line = raw.substr(0, raw.find('\r'));
-  reply.content_length = ParseLength(QueryHeader(request, HTTP_QUERY_CONTENT_LENGTH));
+  reply.content_length = platform::ParseContentLength(QueryHeader(request, HTTP_QUERY_CONTENT_LENGTH));
   reply.content_range = QueryHeader(request, HTTP_QUERY_CONTENT_RANGE);
   return reply;
 }
