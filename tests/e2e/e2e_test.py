@@ -218,6 +218,7 @@ def scenario_maindb_missing(run):
     check(texts and texts[-1].startswith("[Maindb.db]") and "404" in texts[-1],
           "the message names [Maindb.db] with the status line (got %r)" % texts)
     inst.answer(box, "Return")
+    shot(run, "5-failed-view")
     inst.click(driver.PRIMARY_BUTTON, settle=2.0)  # the disabled "取 消"
     check(not inst.find_windows("提示"), "取 消 is disabled after the failure")
     check(inst.running(), "the window stays open after the failure")
