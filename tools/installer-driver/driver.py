@@ -64,15 +64,26 @@ class Display:
                 continue
             proc = subprocess.Popen(["Xvfb", ":%d" % n, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            # Two runs may pick the same free number at once; the display is
+            # ours only when its lock file names our server.
             try:
-                wait_until("Xvfb :%d" % n, lambda: os.path.exists("/tmp/.X11-unix/X%d" % n) or proc.poll() is not None, 10)
+                wait_until("Xvfb :%d" % n, lambda: proc.poll() is not None or (
+                    self._lock_owner(n) == proc.pid and os.path.exists("/tmp/.X11-unix/X%d" % n)), 10)
             except DriverError:
                 proc.kill()
+                proc.wait()
                 continue
             if proc.poll() is None:
                 self.proc, self.name = proc, ":%d" % n
                 return
         raise DriverError("no free X display for Xvfb")
+
+    @staticmethod
+    def _lock_owner(n):
+        try:
+            return int(open("/tmp/.X%d-lock" % n).read().strip() or 0)
+        except (OSError, ValueError):
+            return None
 
     def screenshot(self, path):
         os.makedirs(os.path.dirname(path), exist_ok=True)
