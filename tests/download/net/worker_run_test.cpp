@@ -152,17 +152,24 @@ int64_t TmpLength(const std::string& path) {
   return fs::FileSize(path).value_or(-1);
 }
 
+// Agent 0772-1, edition RQX: the test serves setup.zip as it needs it; this
+// adds the three small files that follow and gives the settings.
+WorkerSettings ShortPlan(testing::FaultScenario& server, const std::string& work_dir) {
+  server.AddFile("/QUENX_DarorOR/QUENXRQX_C/Data/Maindb.db", 1000);
+  server.AddFile("//2014QUENX_install/uninstall/uninstall.exe", 1000);
+  server.AddFile("/QUENXFlash/C/TestFlash.zip", 1000);
+  WorkerSettings settings = FullPlanSettings(server.Root(), work_dir);
+  settings.AppInfo.AgentVersion = "0772-1";
+  settings.AppInfo.AppEName = "QUENXRQX_C";
+  return settings;
+}
+
 TEST(WorkerRun, PauseAndResumeDuringAThrottledTransfer) {
   testing::FaultScenario server;
   const std::string setup = "//QUENXGlobeRQX_RSX/setup.zip";
   server.AddFile(setup, 1200000, "ok", "throttle@1000000", 11);
-  server.AddFile("/QUENX_DarorOR/QUENXRQX_C/Data/Maindb.db", 1000);
-  server.AddFile("//2014QUENX_install/uninstall/uninstall.exe", 1000);
-  server.AddFile("/QUENXFlash/C/TestFlash.zip", 1000);
   testing::TempDir dir;
-  WorkerSettings settings = FullPlanSettings(server.Root(), dir.path());
-  settings.AppInfo.AgentVersion = "0772-1";
-  settings.AppInfo.AppEName = "QUENXRQX_C";
+  const WorkerSettings settings = ShortPlan(server, dir.path());
 
   FakeWorkerUi ui;
   TDownloadState state;
@@ -191,13 +198,8 @@ TEST(WorkerRun, ConnectionDroppedDuringAPauseIsAskedAgain) {
   const std::string setup = "//QUENXGlobeRQX_RSX/setup.zip";
   // The first reply stops after 300000 bytes and closes; the next is whole.
   server.AddFile(setup, 600000, "ok", "short@300000,ok", 12);
-  server.AddFile("/QUENX_DarorOR/QUENXRQX_C/Data/Maindb.db", 1000);
-  server.AddFile("//2014QUENX_install/uninstall/uninstall.exe", 1000);
-  server.AddFile("/QUENXFlash/C/TestFlash.zip", 1000);
   testing::TempDir dir;
-  WorkerSettings settings = FullPlanSettings(server.Root(), dir.path());
-  settings.AppInfo.AgentVersion = "0772-1";
-  settings.AppInfo.AppEName = "QUENXRQX_C";
+  const WorkerSettings settings = ShortPlan(server, dir.path());
 
   // The window pauses the worker as the first body arrives (the cancel
   // question), and answers No a little later, after the server has gone.
