@@ -36,13 +36,16 @@ def shot(run, name):
     run.display_screenshot(os.path.join(run.screens, name + ".png"))
 
 
-def walk_to_install(run, inst):
-    """Start view -> "准备安装" -> DirectoryChoice -> "安装"."""
+def start_installing(run, edition):
+    """Starts the edition's installer and goes Start view -> "准备安装" ->
+    DirectoryChoice -> "安装"; the running installer."""
+    inst = run.installer(edition)
     inst.wait_window()
     shot(run, "1-start")
     inst.click(driver.PRIMARY_BUTTON)
     shot(run, "2-directory-choice")
     inst.click(driver.PRIMARY_BUTTON, settle=0.3)
+    return inst
 
 
 def tmp_files(run, edition):
@@ -121,8 +124,7 @@ def check_shortcuts(run, edition, values):
 def full_install(run, edition):
     values = run.ws.values(edition)
     run.serve(limit_rate="300k")  # slow enough to see every view
-    inst = run.installer(edition)
-    walk_to_install(run, inst)
+    inst = start_installing(run, edition)
     shot(run, "3-preparing")
     # Past a few ranges, so that the display has sampled a speed.
     driver.wait_until("the download to get going",
@@ -177,8 +179,7 @@ def install_again_and_check_resumed(run, partial):
     """Starts the installer once more, lets it finish and checks that each
     partial download {name.tmp: length} went on from its length, not from 0."""
     before = len(run.server.requests())
-    inst = run.installer("A")
-    walk_to_install(run, inst)
+    inst = start_installing(run, "A")
     wait_finished(run, inst, "A")
     gets = [(u, r) for m, u, r in run.server.requests()[before:] if m == "GET"]
     for tmp, length in partial.items():
@@ -193,8 +194,7 @@ def install_again_and_check_resumed(run, partial):
 def scenario_resume_after_kill(run):
     """A download killed halfway resumes from what the .tmp holds."""
     run.serve(limit_rate="200k")
-    inst = run.installer("A")
-    walk_to_install(run, inst)
+    inst = start_installing(run, "A")
     driver.wait_until("half a file in the working folder",
                       lambda: any(s >= 700 * 1024 for s in tmp_files(run, "A").values()), 120, 0.1)
     inst.kill()
@@ -210,8 +210,7 @@ def scenario_maindb_missing(run):
         if rel.endswith("/Maindb.db"):
             os.unlink(os.path.join(www, *[p for p in rel.split("/") if p]))
     run.serve(www)
-    inst = run.installer("A")
-    walk_to_install(run, inst)
+    inst = start_installing(run, "A")
     box = inst.wait_message_box("src", 120)
     shot(run, "5-failed")
     texts = inst.messages()
@@ -237,8 +236,7 @@ def scenario_damaged_setup(run):
             os.unlink(path)  # a hard link to the shared tree: write a new file
             open(path, "wb").write(data[:len(data) * 2 // 3])
     run.serve(www)
-    inst = run.installer("A")
-    walk_to_install(run, inst)
+    inst = start_installing(run, "A")
     box = inst.wait_message_box("src", 180)
     shot(run, "5-damaged")
     check(inst.messages()[-1:] == ["安装包已损坏！"], "安装包已损坏！ (got %r)" % inst.messages())
@@ -281,8 +279,7 @@ def cancel_during_download(run, inst):
 @scenario
 def scenario_cancel_no(run):
     run.serve(limit_rate="200k")
-    inst = run.installer("A")
-    walk_to_install(run, inst)
+    inst = start_installing(run, "A")
     box = cancel_during_download(run, inst)
     inst.answer(box, "n")
     wait_finished(run, inst, "A")
@@ -292,8 +289,7 @@ def scenario_cancel_no(run):
 @scenario
 def scenario_cancel_yes(run):
     run.serve(limit_rate="200k")
-    inst = run.installer("A")
-    walk_to_install(run, inst)
+    inst = start_installing(run, "A")
     box = cancel_during_download(run, inst)
     inst.answer(box, "Return")
     code = inst.wait_exit(15)
@@ -307,8 +303,7 @@ def scenario_cancel_yes(run):
 @scenario
 def scenario_no_network(run):
     run.serve(probes=False)
-    inst = run.installer("A")
-    walk_to_install(run, inst)
+    inst = start_installing(run, "A")
     box = inst.wait_message_box("src", 120)
     shot(run, "no-network")
     check(inst.messages() == ["请检查网络是否正常！"], "请检查网络是否正常！ (got %r)" % inst.messages())
