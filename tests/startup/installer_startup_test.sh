@@ -6,7 +6,6 @@ set -uo pipefail
 SETUP="$1"
 BUILD="$2"
 SRC="$(cd "$(dirname "$0")/../.." && pwd)"
-PACK="$SRC/build/native/bin/zentivo-pack"
 WINE_RUN="$SRC/cmake/wine-run"
 SCREENS="$BUILD/screens"
 work="$(mktemp -d)"
@@ -20,15 +19,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [ ! -x "$PACK" ]; then
-  echo "the native zentivo-pack is needed: build the native preset first"
-  exit 1
-fi
+require_pack
 
 # 1. A packed installer opens its window with the title.
 mkdir -p "$work/a"
-"$PACK" pack --installer "$SETUP" --output "$work/a/ZentivoSetup.exe" \
-  --set 'AppName=Zentivo 2014 演示版' --set AppEName=QUENXRPX_Word2007 --set AgentVersion=100176-1
+pack_demo_installer "$SETUP" "$work/a/ZentivoSetup.exe"
 "$WINE_RUN" "$work/a/ZentivoSetup.exe" >/dev/null 2>&1 &
 first=$!
 pids+=("$first")

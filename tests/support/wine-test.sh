@@ -51,3 +51,21 @@ wait_exit() {
   code=timeout
   return 1
 }
+
+# The native packing tool, which the installer tests pack their installers with.
+PACK="$SRC/build/native/bin/zentivo-pack"
+
+# require_pack: ends the test with a hint when the native build is missing.
+require_pack() {
+  if [ ! -x "$PACK" ]; then
+    echo "the native zentivo-pack is needed: build the native preset first"
+    exit 1
+  fi
+}
+
+# pack_demo_installer SETUP OUT: OUT is SETUP packed for the demo edition
+# "Zentivo 2014 演示版" (QUENXRPX_Word2007, agent 100176-1).
+pack_demo_installer() {
+  "$PACK" pack --installer "$1" --output "$2" \
+    --set 'AppName=Zentivo 2014 演示版' --set AppEName=QUENXRPX_Word2007 --set AgentVersion=100176-1
+}

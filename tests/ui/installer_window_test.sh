@@ -15,7 +15,6 @@ SETUP="$1"
 HARNESS="$2"
 BUILD="$(cd "$3" && pwd)"
 SRC="$(cd "$(dirname "$0")/../.." && pwd)"
-PACK="$SRC/build/native/bin/zentivo-pack"
 WINE_RUN="$SRC/cmake/wine-run"
 SKIN="$SRC/src/app/resources/skin"
 SCREENS="$BUILD/screens"
@@ -81,15 +80,11 @@ start_window() {
   win="$(wait_for "^$TITLE\$" 60)"
 }
 
-if [ ! -x "$PACK" ]; then
-  echo "the native zentivo-pack is needed: build the native preset first"
-  exit 1
-fi
+require_pack
 
 # --- 1. the packed installer ----------------------------------------------------
 mkdir -p "$work/a"
-"$PACK" pack --installer "$SETUP" --output "$work/a/ZentivoSetup.exe" \
-  --set 'AppName=Zentivo 2014 演示版' --set AppEName=QUENXRPX_Word2007 --set AgentVersion=100176-1
+pack_demo_installer "$SETUP" "$work/a/ZentivoSetup.exe"
 start_window "$work/a/ZentivoSetup.exe"
 check "window opens with its title" test -n "$win"
 if [ -n "$win" ]; then
