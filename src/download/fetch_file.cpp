@@ -1,54 +1,27 @@
 #include "download/fetch_file.h"
 
-#include <cmath>
+#include <algorithm>
 #include <cstdio>
-#include <memory>
 
+#include "download/reply_check.h"
 #include "platform/fs.h"
 
 namespace zentivo::download {
 namespace {
 
-// The partial file: every byte received is appended as it arrives, so the
-// file always holds every byte received so far and memory stays bounded by
-// one piece of a reply.
-class TmpFile {
- public:
-  enum class Opened { kOk, kUnreadable, kUnwritable };
-
-  Opened Open(const std::string& path) {
-    path_ = path;
-    const bool existed = fs::FileExists(path) || fs::DirectoryExists(path);
-    file_ = fs::File::Open(path, fs::File::Mode::kAppend);
-    if (!file_)
-      return existed ? Opened::kUnreadable : Opened::kUnwritable;
-    const auto size = file_->Size();
-    if (!size)
-      return Opened::kUnreadable;
-    length_ = *size;
-    return Opened::kOk;
+std::string_view StatusText(PartialFile::Status status) {
+  switch (status) {
+    case PartialFile::Status::kOk:
+      break;
+    case PartialFile::Status::kUnreadable:
+      return kTmpUnreadableText;
+    case PartialFile::Status::kUnwritable:
+      return kTmpWriteText;
+    case PartialFile::Status::kDiskFull:
+      return kDiskFullText;
   }
-  bool Append(std::span<const char> piece) {
-    if (!file_->Write(piece))
-      return false;
-    length_ += static_cast<int64_t>(piece.size());
-    return true;
-  }
-  // The server sent the whole file: start it again from its first byte.
-  bool Restart() {
-    file_.reset();
-    file_ = fs::File::Open(path_, fs::File::Mode::kCreate);
-    length_ = 0;
-    return file_ != nullptr;
-  }
-  int64_t Length() const { return length_; }
-  void Close() { file_.reset(); }
-
- private:
-  std::string path_;
-  std::unique_ptr<fs::File> file_;
-  int64_t length_ = 0;
-};
+  return {};
+}
 
 }  // namespace
 
@@ -64,29 +37,21 @@ std::string RangeValue(int64_t received, double remote_size) {
   return value;
 }
 
-int64_t ContentRangeStart(const std::string& content_range) {
-  constexpr std::string_view kUnit = "bytes ";
-  if (content_range.rfind(kUnit, 0) != 0)
-    return -1;
-  int64_t start = 0;
-  size_t i = kUnit.size();
-  const size_t first = i;
-  for (; i < content_range.size() && content_range[i] >= '0' && content_range[i] <= '9'; ++i) {
-    start = start * 10 + (content_range[i] - '0');
-  }
-  if (i == first || i >= content_range.size() || content_range[i] != '-')
-    return -1;
-  return start;
-}
-
 std::string FailureMessage(std::string_view name, std::string_view text) {
   return "[" + std::string(name) + "]" + std::string(text);
 }
 
-FetchResult FileFetcher::FetchFile(std::string_view name, const std::string& url) {
+FetchResult FileFetcher::FetchFile(std::string_view name, const std::string& url,
+                                   int64_t probed_size) {
   const std::string final_path = work_dir_ + "\\" + std::string(name);
-  if (fs::FileExists(final_path))
-    return {};
+  if (fs::FileExists(final_path)) {
+    // A finished download stays only while it is as long as the server's
+    // file; anything else (a file replaced on the server, a damaged copy
+    // that was cut or grown) is fetched again.
+    const auto size = fs::FileSize(final_path);
+    if (probed_size <= 0 || (size && *size == probed_size))
+      return {};
+  }
   try {
     HttpReply head;
     try {
@@ -96,18 +61,15 @@ FetchResult FileFetcher::FetchFile(std::string_view name, const std::string& url
       throw;
     }
     probe_.Disconnect();
-    const auto remote = static_cast<double>(head.content_length);
-    state_.CurrentRemoteSize = remote;
+    state_.CurrentRemoteSize = static_cast<double>(head.content_length);
     // Without a length nothing tells a whole file from a part of one.
-    if (remote < 0)
+    if (head.content_length < 0)
       return {false, FailureMessage(name, kNoLengthText)};
     received_ = 0;
-    const std::string tmp_path = final_path + std::string(kTmpSuffix);
-    if (FetchResult r = Transfer(name, tmp_path, remote); !r.ok)
-      return r;
-    if (!fs::MoveFileReplacing(tmp_path, final_path) || !fs::FileExists(final_path))
-      return {false, FailureMessage(name, kPromoteText)};
-    return {};
+    // An empty file on the server is no file to install.
+    if (head.content_length == 0)
+      return {};
+    return Transfer(name, final_path, FileVersion::Of(head));
   } catch (const EIdHTTPProtocolException& e) {
     return {false, FailureMessage(name, e.what())};
   } catch (const EHttpFailure& e) {
@@ -117,56 +79,64 @@ FetchResult FileFetcher::FetchFile(std::string_view name, const std::string& url
   }
 }
 
-FetchResult FileFetcher::Transfer(std::string_view name, const std::string& tmp_path,
-                                  double remote) {
-  TmpFile tmp;
-  switch (tmp.Open(tmp_path)) {
-    case TmpFile::Opened::kOk:
-      break;
-    case TmpFile::Opened::kUnreadable:
-      return {false, FailureMessage(name, kTmpUnreadableText)};
-    case TmpFile::Opened::kUnwritable:
-      return {false, FailureMessage(name, kTmpWriteText)};
-  }
+FetchResult FileFetcher::Transfer(std::string_view name, const std::string& final_path,
+                                  const FileVersion& version) {
+  PartialFile tmp;
+  if (const auto status = tmp.Open(final_path + std::string(kTmpSuffix), version);
+      status != PartialFile::Status::kOk)
+    return {false, FailureMessage(name, StatusText(status))};
   received_ = tmp.Length();
+  const int64_t remote = version.length;
   const std::string url = probe_.LastUrl();
   std::string_view refusal;  // why we stopped a reply ourselves
+  int64_t asked = 0;
 
   const auto on_reply = [&](const HttpReply& reply) {
-    if (reply.status == 206) {
-      if (ContentRangeStart(reply.content_range) == received_)
+    switch (CheckRangeReply(reply, asked, remote)) {
+      case ReplyUse::kAppend:
         return true;
-      refusal = kWrongRangeText;
-      return false;
+      case ReplyUse::kRestart:
+        if (const auto status = tmp.Restart(); status != PartialFile::Status::kOk) {
+          refusal = StatusText(status);
+          return false;
+        }
+        return true;
+      case ReplyUse::kRefuse:
+        break;
     }
-    // Any other success carries the file from its first byte, whatever the
-    // Range asked: take it as the file and drop what the .tmp held.
-    if (tmp.Restart())
-      return true;
-    refusal = kTmpWriteText;
+    refusal = kNotTheFileText;
     return false;
   };
   const auto sink = [&](std::span<const char> piece) {
-    if (!tmp.Append(piece)) {
-      refusal = kTmpWriteText;
+    // Never a byte beyond the file's length.
+    const auto room = static_cast<size_t>(remote - tmp.Length());
+    const auto status = tmp.Append(piece.first(std::min(piece.size(), room)));
+    if (status != PartialFile::Status::kOk) {
+      refusal = StatusText(status);
       return false;
     }
     gate_.WaitWhilePaused();
-    return true;
+    return piece.size() <= room;
   };
 
-  while (static_cast<double>(received_) < remote) {
+  while (tmp.Length() < remote) {
     gate_.WaitWhilePaused();
     const uint64_t holds = gate_.Holds();
-    const int64_t before = received_;
+    asked = tmp.Length();
     refusal = {};
-    transfer_.SetRange("bytes=" + RangeValue(received_, remote));
+    transfer_.SetRange("bytes=" + RangeValue(asked, static_cast<double>(remote)));
+    // Only the rest of the version the partial file holds; a changed file
+    // comes back whole, as a 200.
+    transfer_.SetIfRange(asked > 0 ? tmp.IfRange() : std::string());
     try {
       transfer_.Get(url, on_reply, sink);
     } catch (const EHttpFailure& e) {
       received_ = tmp.Length();
       if (!refusal.empty())
         return {false, FailureMessage(name, refusal)};
+      // The body ran past the file's end: everything up to it is here.
+      if (e.kind() == HttpFailureKind::kAborted && tmp.Length() == remote)
+        break;
       const bool dropped =
           e.kind() == HttpFailureKind::kBroken || e.kind() == HttpFailureKind::kTimeout;
       // The worker was paused inside this request and the connection did not
@@ -178,10 +148,11 @@ FetchResult FileFetcher::Transfer(std::string_view name, const std::string& tmp_
       throw;
     }
     received_ = tmp.Length();
-    if (received_ <= before)
+    if (received_ <= asked)
       return {false, FailureMessage(name, kNoDataText)};
   }
-  tmp.Close();
+  if (!tmp.Promote(final_path))
+    return {false, FailureMessage(name, kPromoteText)};
   return {};
 }
 

@@ -1,6 +1,7 @@
 // FetchFile: one file of the plan into WorkDir, in ranged GETs appended to
-// N + ".tmp", resumed from what an earlier run left there, and promoted to
-// N when it holds the length the server announced.
+// N + ".tmp", resumed from what an earlier run left there when it is the
+// same version of the file, and promoted to N when it holds the length the
+// server announced.
 #pragma once
 
 #include <cstdint>
@@ -9,19 +10,20 @@
 
 #include "download/download_state.h"
 #include "download/http_client.h"
+#include "download/partial_file.h"
 #include "download/pause_gate.h"
 
 namespace zentivo::download {
 
 // Each range request asks for this many bytes plus one (the end is inclusive).
 inline constexpr int64_t kRangeStep = 524288;
-inline constexpr std::string_view kTmpSuffix = ".tmp";
 
 // The failures that have no message of the client's: the program's words.
 inline constexpr std::string_view kTmpUnreadableText = "临时文件无法读取";
 inline constexpr std::string_view kTmpWriteText = "临时文件无法写入";
 inline constexpr std::string_view kNoLengthText = "服务器没有提供文件大小";
-inline constexpr std::string_view kWrongRangeText = "服务器返回的数据位置不对";
+inline constexpr std::string_view kNotTheFileText = "服务器返回的内容不是所需文件";
+inline constexpr std::string_view kDiskFullText = "磁盘空间不足";
 inline constexpr std::string_view kNoDataText = "服务器没有返回数据";
 inline constexpr std::string_view kPromoteText = "文件保存失败";
 inline constexpr std::string_view kUnexpectedText = "下载出错";
@@ -30,10 +32,6 @@ inline constexpr std::string_view kUnexpectedText = "下载出错";
 // "524289-1048577" for the next, and for the last piece of a file the end is
 // the remote size itself ("1048578-1200000" for 1200000 bytes).
 std::string RangeValue(int64_t received, double remote_size);
-
-// The first byte of a Content-Range value ("bytes 524289-1048577/1200000");
-// -1 when it can't be read.
-int64_t ContentRangeStart(const std::string& content_range);
 
 // "[" + name + "]" + text, as the failure box shows it.
 std::string FailureMessage(std::string_view name, std::string_view text);
@@ -55,14 +53,17 @@ class FileFetcher {
         gate_(gate),
         work_dir_(std::move(work_dir)) {}
 
-  FetchResult FetchFile(std::string_view name, const std::string& url);
+  // `probed_size` is what this run's size probe found for the file (0 when
+  // the probe failed): a finished file of another size is fetched again.
+  FetchResult FetchFile(std::string_view name, const std::string& url, int64_t probed_size);
 
   // Bytes of the current file held in its ".tmp": set before the first range
   // request and after each one.
   int64_t ReceivedBytes() const { return received_; }
 
  private:
-  FetchResult Transfer(std::string_view name, const std::string& tmp_path, double remote);
+  FetchResult Transfer(std::string_view name, const std::string& final_path,
+                       const FileVersion& version);
 
   TIdHTTP& probe_;
   TIdHTTP& transfer_;

@@ -75,6 +75,8 @@ struct HttpReply {
   std::string status_line;      // "HTTP/1.1 206 Partial Content"
   int64_t content_length = -1;  // -1 when the reply has no Content-Length
   std::string content_range;    // the Content-Range header, empty when absent
+  std::string etag;             // the ETag header, empty when absent
+  std::string last_modified;    // the Last-Modified header, empty when absent
 };
 
 class TIdHTTP {
@@ -93,6 +95,8 @@ class TIdHTTP {
   virtual void SetHandleRedirects(bool follow) = 0;  // off by default
   // The value of the "Range" header of later requests; empty sends none.
   virtual void SetRange(const std::string& value) = 0;
+  // The value of the "If-Range" header of later requests; empty sends none.
+  virtual void SetIfRange(const std::string& value) = 0;
   virtual void SetOnWorkBegin(WorkBeginHandler handler) = 0;
   virtual void SetOnWork(WorkHandler handler) = 0;
   // Connect timeout and the longest time a transfer may go without a byte.

@@ -7,13 +7,16 @@
 namespace zentivo::download {
 
 std::string FormatDotZeroZero(double value) {
+  // No double has more than 1074 decimals, so this expansion is exact and
+  // nothing is rounded before the hundredths are.
+  constexpr int kDigits = 1080;
   if (!std::isfinite(value))
     return ".00";
   // The exact decimal expansion, then rounding on the digits, so that a
   // tie such as 0.125 goes up as it reads and not as its binary value lies.
-  char buf[400];
+  char buf[1500];
   const auto [end, ec] =
-      std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed, 20);
+      std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::fixed, kDigits);
   if (ec != std::errc())
     return ".00";
   std::string digits(buf, end);
@@ -69,7 +72,13 @@ std::string RemainingText(double days) {
 int32_t PercentRoundedUp(int32_t done, int32_t total) {
   if (total == 0)
     return 0;
-  return static_cast<int32_t>(std::ceil(static_cast<double>(done) / total * 100));
+  // In whole numbers: 7 of 25 is 28 exactly, which floating point puts a
+  // hair above and rounds up to 29.
+  const int64_t n = int64_t{done} * 100;
+  int64_t q = n / total;
+  if (n % total != 0 && ((n < 0) == (total < 0)))
+    ++q;
+  return static_cast<int32_t>(q);
 }
 
 }  // namespace zentivo::download

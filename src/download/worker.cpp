@@ -22,22 +22,21 @@ struct Step {
   std::string_view name;
   int32_t code;
   std::string path;
-  bool (*wanted)(const TDownloadState&);  // null: always
+  std::atomic<int32_t> TDownloadState::*size;  // what the probe found
+  bool optional;                               // fetched only when probed above 0
 };
 
 std::vector<Step> DownloadOrder(const DownloadPlan& plan) {
+  using S = TDownloadState;
   return {
-      {kSetupZip, kFileSetup, plan.SetupPath, nullptr},
-      {kMaindbDb, kFileMaindb, plan.MaindbPath, nullptr},
-      {kExeIco, kFileIcon, plan.IconPath, [](const TDownloadState& s) { return s.IconSize != 0; }},
-      {kUninstallExe, kFileUninstall, plan.UninstallPath, nullptr},
-      {kTestFlashZip, kFileTestFlash, plan.TestFlashPath, nullptr},
-      {kTestFlash2Zip, kFileTestFlash2, plan.TestFlash2Path,
-       [](const TDownloadState& s) { return s.TestFlash2Size != 0; }},
-      {kTestFlash3Zip, kFileTestFlash3, plan.TestFlash3Path,
-       [](const TDownloadState& s) { return s.TestFlash3Size != 0; }},
-      {kPlayFlashZip, kFilePlayFlash, plan.PlayFlashPath,
-       [](const TDownloadState& s) { return s.PlayFlashSize != 0; }},
+      {kSetupZip, kFileSetup, plan.SetupPath, &S::SetupSize, false},
+      {kMaindbDb, kFileMaindb, plan.MaindbPath, &S::MaindbSize, false},
+      {kExeIco, kFileIcon, plan.IconPath, &S::IconSize, true},
+      {kUninstallExe, kFileUninstall, plan.UninstallPath, &S::UninstallSize, false},
+      {kTestFlashZip, kFileTestFlash, plan.TestFlashPath, &S::TestFlashSize, false},
+      {kTestFlash2Zip, kFileTestFlash2, plan.TestFlash2Path, &S::TestFlash2Size, true},
+      {kTestFlash3Zip, kFileTestFlash3, plan.TestFlash3Path, &S::TestFlash3Size, true},
+      {kPlayFlashZip, kFilePlayFlash, plan.PlayFlashPath, &S::PlayFlashSize, true},
   };
 }
 
@@ -106,14 +105,16 @@ void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
 
     bool first = true;
     for (const Step& step : DownloadOrder(plan)) {
-      if (step.wanted && !step.wanted(state))
+      const int32_t probed = (state.*step.size).load();
+      if (step.optional && probed == 0)
         continue;
       env.gate.WaitWhilePaused();
       file = step.name;
       if (!first)
         state.CurrentFile = step.code;  // the first file keeps the initial 0
       first = false;
-      const FetchResult result = fetcher.FetchFile(step.name, settings.ServerRoot + step.path);
+      const FetchResult result =
+          fetcher.FetchFile(step.name, settings.ServerRoot + step.path, probed);
       if (!result.ok) {
         // Not while the window asks its cancel question.
         env.gate.WaitWhilePaused();

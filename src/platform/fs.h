@@ -54,6 +54,10 @@ struct LocalTime {
 bool SetModifiedTime(const std::string& path, const LocalTime& t);
 [[nodiscard]] std::optional<LocalTime> GetModifiedTime(const std::string& path);
 
+// Whether the last file call of this thread that failed did so because the
+// disk (or the user's quota) is full. Read it right after that call.
+[[nodiscard]] bool LastFailureWasDiskFull();
+
 // Full path of the running executable.
 std::string ModuleFileName();
 
@@ -66,10 +70,10 @@ char NativeSeparator();
 class File {
  public:
   enum class Mode {
-    kRead,         // existing file, shared with every other reader and writer
-    kCreate,       // create or truncate, for writing
-    kAppend,       // open or create, writes go to the end
-    kReadWrite,    // existing file, read and write
+    kRead,       // existing file, shared with every other reader and writer
+    kCreate,     // create or truncate, for writing
+    kAppend,     // open or create, writes go to the end
+    kReadWrite,  // existing file, read and write
   };
 
   static std::unique_ptr<File> Open(const std::string& path, Mode mode);

@@ -19,40 +19,7 @@ constexpr std::array<Stage, 5> kStages = {{
     {1000, "(100%)", "00:00:01"},
 }};
 
-// Adds one to a string of decimal digits.
-void Increment(std::string& digits) {
-  for (size_t i = digits.size(); i-- > 0;) {
-    if (digits[i] != '9') {
-      ++digits[i];
-      return;
-    }
-    digits[i] = '0';
-  }
-  digits.insert(digits.begin(), '1');
-}
-
 }  // namespace
-
-std::string FormatDotZeroZero(double value) {
-  if (!std::isfinite(value))
-    return ".00";
-  // The exact decimal expansion, so that a value that is exactly half a
-  // hundredth rounds up as the pattern does (0.125 gives ".13").
-  char buffer[400];
-  const auto result =
-      std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed, 24);
-  const std::string exact(buffer, result.ptr);
-  const size_t dot = exact.find('.');
-  std::string digits = exact.substr(0, dot) + exact.substr(dot + 1, 2);
-  if (exact[dot + 3] >= '5')
-    Increment(digits);
-
-  std::string integer = digits.substr(0, digits.size() - 2);
-  const std::string decimals = digits.substr(digits.size() - 2);
-  integer.erase(0, integer.find_first_not_of('0'));
-  const bool zero = integer.empty() && decimals == "00";
-  return (value < 0 && !zero ? "-" : "") + integer + "." + decimals;
-}
 
 std::string FormatGeneral(double value) {
   char buffer[64];

@@ -7,13 +7,13 @@
 #include <string>
 #include <string_view>
 
+#include "download/progress_format.h"
+
 namespace zentivo::ui {
 
-// `value` with the pattern ".00": exactly two decimals, rounded half away
-// from zero on the exact value, and no digit before the point when the
-// integer part is 0 (0.45 gives ".45", 512.0009 "512.00", -3.5 "-3.50").
-// A value that rounds to zero has no sign.
-std::string FormatDotZeroZero(double value);
+// The ".00" pattern of the size and speed texts has one home, beside the
+// worker's progress texts.
+using download::FormatDotZeroZero;
 
 // `value` in the shortest general form with up to 15 significant digits
 // ("123.45", "123", "0.05").

@@ -24,9 +24,10 @@ running at the same time don't meet:
       repeats. Default "ok".
   GET /_control/log?id=ID
       One line per request of the scenario, in the order they arrived:
-        CONN METHOD PATH RANGE STATUS BODY_BYTES
+        CONN METHOD PATH RANGE STATUS BODY_BYTES IF_RANGE
       CONN numbers the connections, PATH has the /s/ID prefix removed, RANGE
-      is the Range header's value or "-".
+      is the Range header's value or "-", IF_RANGE the If-Range header's
+      value URL-quoted, or "-".
 
 Reply modes (HEAD and GET alike unless said):
   ok             200 with Content-Length; a GET with a Range gets 206 and
@@ -44,10 +45,25 @@ Reply modes (HEAD and GET alike unless said):
   wrongrange     206 whose Content-Range starts one byte after the asked start
   empty          206 with an empty body for the asked start
   throttle@R     as "ok", at R bytes per second
+Replies that are not the file (a GET with a Range gets them):
+  portal         200 with a short HTML page, as a captive portal or a
+                 hijacking proxy sends instead of the file
+  halfsize       200 with the first half of the file as the whole body
+  nolocation     302 without a Location header
+  badtotal       206 of the asked bytes whose Content-Range total is one more
+                 than the file's length
+  204 and 304 go without a body, as the status demands.
+
+Versions: "&validator=etag", "lastmod" or "both" on /_control/file makes the
+file's replies carry an ETag and/or Last-Modified derived from its seed and
+size, and a GET with an If-Range that doesn't match them gets the whole
+file as a 200 (a changed file). Registering the path again with another seed
+or size replaces the file, the way a maker replaces it on the server.
 Unknown paths get 404.
 """
 
 import argparse
+import email.utils
 import os
 import signal
 import socket
@@ -105,6 +121,22 @@ class Scenario:
             return f, modes[min(n, len(modes) - 1)]
 
 
+PORTAL_PAGE = (b"<html><head><title>Wi-Fi</title></head>"
+               b"<body>Please log in to use the network.</body></html>\n")
+
+
+def validators(f):
+    """The ETag and Last-Modified headers of a file's version, as asked."""
+    kind = f.get("validator", "none")
+    out = {}
+    if kind in ("etag", "both"):
+        out["ETag"] = '"%x-%x"' % (f["seed"], f["size"])
+    if kind in ("lastmod", "both"):
+        when = 1600000000 + f["seed"] * 86400 + f["size"] % 86400
+        out["Last-Modified"] = email.utils.formatdate(when, usegmt=True)
+    return out
+
+
 SCENARIOS = {}
 SCENARIOS_LOCK = threading.Lock()
 CONNECTIONS = [0]
@@ -156,6 +188,7 @@ class Handler(BaseHTTPRequestHandler):
                 "seed": int(q.get("seed", ["0"])[0]),
                 "head": q.get("head", ["ok"])[0].split(","),
                 "get": q.get("get", ["ok"])[0].split(","),
+                "validator": q.get("validator", ["none"])[0],
                 "used": {},
             }
             with sc.lock:
@@ -164,12 +197,16 @@ class Handler(BaseHTTPRequestHandler):
         if url.path == "/_control/log":
             with SCENARIOS_LOCK:
                 sc = SCENARIOS.get(sid)
-            lines = [] if sc is None else ["%d %s %s %s %d %d\n" % tuple(e) for e in sc.log]
+            lines = [] if sc is None else ["%d %s %s %s %d %d %s\n" % tuple(e) for e in sc.log]
             return self.reply_text(200, "".join(lines))
         return self.reply_text(404, "no such control\n")
 
     def reply_text(self, status, text, head_only=False):
         body = text.encode()
+        if status in (204, 304):
+            self.send_response(status)
+            self.end_headers()
+            return status, 0
         self.send_response(status)
         self.send_header("Content-Type", "text/plain")
         self.send_header("Content-Length", str(len(body)))
@@ -205,7 +242,9 @@ class Handler(BaseHTTPRequestHandler):
         status, sent = 404, 0
         # Logged in the order the requests arrive; the outcome is filled in
         # when the reply is done.
-        entry = [self.conn_id, method, ("/_moved" if moved else "") + path, rng or "-", 0, 0]
+        if_range = self.headers.get("If-Range")
+        entry = [self.conn_id, method, ("/_moved" if moved else "") + path, rng or "-", 0, 0,
+                 urllib.parse.quote(if_range, safe="") if if_range else "-"]
         if sc is not None:
             with sc.lock:
                 sc.log.append(entry)
@@ -228,6 +267,10 @@ class Handler(BaseHTTPRequestHandler):
                 with sc.lock:
                     entry[4], entry[5] = status, sent
 
+    def send_validators(self, f):
+        for header, value in validators(f).items():
+            self.send_header(header, value)
+
     def serve(self, method, sid, path, f, mode, rng):
         size, seed = f["size"], f["seed"]
         name, _, arg = mode.partition("@")
@@ -239,8 +282,14 @@ class Handler(BaseHTTPRequestHandler):
             self.send_header("Content-Length", "0")
             self.end_headers()
             return 302, 0
+        if name == "nolocation":
+            self.send_response(302)
+            self.send_header("Content-Length", "0")
+            self.end_headers()
+            return 302, 0
         if method == "HEAD":
             self.send_response(200)
+            self.send_validators(f)
             if name != "nolength":
                 self.send_header("Content-Length", str(size))
             else:
@@ -248,9 +297,22 @@ class Handler(BaseHTTPRequestHandler):
             self.end_headers()
             return 200, 0
 
+        if name in ("portal", "halfsize"):
+            body = (PORTAL_PAGE if name == "portal" else content(seed, 0, size // 2))
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html" if name == "portal" else
+                             "application/octet-stream")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+            return 200, len(body)
+
         start, end = 0, size - 1
         partial = False
         asked = parse_range(rng, size)
+        if_range = self.headers.get("If-Range")
+        if if_range is not None and if_range not in validators(f).values():
+            asked = None  # another version: the whole file
         if asked and name != "ignorerange" and asked[0] < size:
             start, end = asked
             partial = True
@@ -261,8 +323,10 @@ class Handler(BaseHTTPRequestHandler):
         body = content(seed, start, end + 1)
         status = 206 if partial else 200
         self.send_response(status)
+        self.send_validators(f)
         if partial:
-            self.send_header("Content-Range", "bytes %d-%d/%d" % (start, max(end, start), size))
+            total = size + 1 if name == "badtotal" else size
+            self.send_header("Content-Range", "bytes %d-%d/%d" % (start, max(end, start), total))
         if name == "nolength":
             self.close_connection = True
         else:

@@ -149,6 +149,8 @@ bool CopyFileReplacing(const std::string& from, const std::string& to) {
   return true;
 }
 
+bool LastFailureWasDiskFull() { return errno == ENOSPC || errno == EDQUOT; }
+
 bool MoveFileReplacing(const std::string& from, const std::string& to) {
   return ::rename(Posix(from).c_str(), Posix(to).c_str()) == 0;
 }

@@ -57,6 +57,7 @@ class CurlHttpClient final : public TIdHTTP {
 
   void SetHandleRedirects(bool follow) override { follow_ = follow; }
   void SetRange(const std::string& value) override { range_ = value; }
+  void SetIfRange(const std::string& value) override { if_range_ = value; }
   void SetOnWorkBegin(WorkBeginHandler handler) override { on_work_begin_ = std::move(handler); }
   void SetOnWork(WorkHandler handler) override { on_work_ = std::move(handler); }
   void SetTimeouts(int connect_seconds, int stall_seconds) override {
@@ -107,10 +108,16 @@ class CurlHttpClient final : public TIdHTTP {
     req.on_reply = on_reply;
     req.sink = sink;
     std::unique_ptr<curl_slist, SlistDeleter> headers;
-    if (!range_.empty()) {
-      const std::string line = "Range: " + range_;
-      headers.reset(curl_slist_append(nullptr, line.c_str()));
-    }
+    const auto add_header = [&headers](const std::string& line) {
+      if (curl_slist* more = curl_slist_append(headers.get(), line.c_str())) {
+        headers.release();
+        headers.reset(more);
+      }
+    };
+    if (!range_.empty())
+      add_header("Range: " + range_);
+    if (!if_range_.empty())
+      add_header("If-Range: " + if_range_);
     char error_text[CURL_ERROR_SIZE] = {};
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_PATH_AS_IS, 1L);  // "//QUENX..." goes out as it is
@@ -184,7 +191,12 @@ class CurlHttpClient final : public TIdHTTP {
         kind = HttpFailureKind::kTimeout;
         break;
       case CURLE_ABORTED_BY_CALLBACK:
-        kind = req.stalled ? HttpFailureKind::kTimeout : HttpFailureKind::kAborted;
+        // Once the server has answered, a stall is a connection that broke
+        // in the middle of the reply, not a server that can't be reached.
+        if (!req.stalled)
+          kind = HttpFailureKind::kAborted;
+        else
+          kind = req.reply.status != 0 ? HttpFailureKind::kBroken : HttpFailureKind::kTimeout;
         break;
       case CURLE_WRITE_ERROR:
         kind = HttpFailureKind::kAborted;
@@ -216,6 +228,10 @@ class CurlHttpClient final : public TIdHTTP {
       req.reply.content_length = platform::ParseContentLength(Trim(line.substr(15)));
     } else if (HeaderIs(line, "Content-Range")) {
       req.reply.content_range = std::string(Trim(line.substr(14)));
+    } else if (HeaderIs(line, "ETag")) {
+      req.reply.etag = std::string(Trim(line.substr(5)));
+    } else if (HeaderIs(line, "Last-Modified")) {
+      req.reply.last_modified = std::string(Trim(line.substr(14)));
     }
     req.last_activity = Clock::now();
     return n;
@@ -284,6 +300,7 @@ class CurlHttpClient final : public TIdHTTP {
   std::unique_ptr<CURL, CurlDeleter> handle_;
   bool follow_ = false;
   std::string range_;
+  std::string if_range_;
   WorkBeginHandler on_work_begin_;
   WorkHandler on_work_;
   int connect_seconds_ = kDefaultConnectTimeoutSeconds;

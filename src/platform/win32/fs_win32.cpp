@@ -130,6 +130,11 @@ bool CopyFileReplacing(const std::string& from, const std::string& to) {
   return CopyFileW(W(from).c_str(), W(to).c_str(), FALSE) != 0;
 }
 
+bool LastFailureWasDiskFull() {
+  const DWORD error = GetLastError();
+  return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL;
+}
+
 bool MoveFileReplacing(const std::string& from, const std::string& to) {
   return MoveFileExW(W(from).c_str(), W(to).c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;

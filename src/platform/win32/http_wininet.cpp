@@ -60,6 +60,14 @@ HttpFailureKind KindOf(DWORD error) {
   Fail(what, GetLastError());
 }
 
+// Once the server has answered, a stall is a connection that broke in the
+// middle of the reply, not a server that can't be reached.
+[[noreturn]] void FailInBody(DWORD error) {
+  const HttpFailureKind kind = KindOf(error);
+  throw EHttpFailure(kind == HttpFailureKind::kTimeout ? HttpFailureKind::kBroken : kind,
+                     "InternetReadFile failed, error " + std::to_string(error));
+}
+
 // A header of the reply as text; empty when it has none.
 std::string QueryHeader(HINTERNET request, DWORD info) {
   DWORD bytes = 0;
@@ -83,8 +91,11 @@ HttpReply ReadReplyHead(HINTERNET request) {
   reply.status = static_cast<int>(status);
   std::string raw = QueryHeader(request, HTTP_QUERY_RAW_HEADERS_CRLF);
   reply.status_line = raw.substr(0, raw.find('\r'));
-  reply.content_length = platform::ParseContentLength(QueryHeader(request, HTTP_QUERY_CONTENT_LENGTH));
+  reply.content_length =
+      platform::ParseContentLength(QueryHeader(request, HTTP_QUERY_CONTENT_LENGTH));
   reply.content_range = QueryHeader(request, HTTP_QUERY_CONTENT_RANGE);
+  reply.etag = QueryHeader(request, HTTP_QUERY_ETAG);
+  reply.last_modified = QueryHeader(request, HTTP_QUERY_LAST_MODIFIED);
   return reply;
 }
 
@@ -94,6 +105,7 @@ class WinInetHttpClient final : public TIdHTTP {
 
   void SetHandleRedirects(bool follow) override { follow_ = follow; }
   void SetRange(const std::string& value) override { range_ = value; }
+  void SetIfRange(const std::string& value) override { if_range_ = value; }
   void SetOnWorkBegin(WorkBeginHandler handler) override { on_work_begin_ = std::move(handler); }
   void SetOnWork(WorkHandler handler) override { on_work_ = std::move(handler); }
   void SetTimeouts(int connect_seconds, int stall_seconds) override {
@@ -119,7 +131,7 @@ class WinInetHttpClient final : public TIdHTTP {
     for (;;) {
       DWORD got = 0;
       if (!InternetReadFile(request.get(), buffer_.data(), kReadChunkBytes, &got))
-        FailWithLastError("InternetReadFile");
+        FailInBody(GetLastError());
       if (got == 0)
         break;
       if (sink && !sink(std::span<const char>(buffer_.data(), got)))
@@ -184,6 +196,8 @@ class WinInetHttpClient final : public TIdHTTP {
     std::wstring headers;
     if (!range_.empty())
       headers = L"Range: " + Widen(range_) + L"\r\n";
+    if (!if_range_.empty())
+      headers += L"If-Range: " + Widen(if_range_) + L"\r\n";
     const BOOL sent = HttpSendRequestW(request.get(), headers.empty() ? nullptr : headers.c_str(),
                                        static_cast<DWORD>(headers.size()), nullptr, 0);
     const DWORD error = sent ? 0 : GetLastError();
@@ -205,9 +219,11 @@ class WinInetHttpClient final : public TIdHTTP {
     return Narrow(text);
   }
 
+  // A redirect that reaches us while redirects are followed (one without a
+  // Location) is the caller's to judge, as libcurl hands it over too.
   HttpReply CheckStatus(HttpReply reply) const {
     const bool unfollowed_redirect =
-        reply.status >= 300 && reply.status < 400 && reply.status != 304;
+        !follow_ && reply.status >= 300 && reply.status < 400 && reply.status != 304;
     if (reply.status >= 400 || unfollowed_redirect || reply.status == 0)
       throw EIdHTTPProtocolException(reply.status, reply.status_line);
     return reply;
@@ -219,6 +235,7 @@ class WinInetHttpClient final : public TIdHTTP {
   int port_ = 0;
   bool follow_ = false;
   std::string range_;
+  std::string if_range_;
   WorkBeginHandler on_work_begin_;
   WorkHandler on_work_;
   DWORD connect_ms_ = kDefaultConnectTimeoutSeconds * 1000;

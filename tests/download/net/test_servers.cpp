@@ -159,11 +159,12 @@ std::string DeadUrl() {
 FaultScenario::FaultScenario() : id_(UniqueId("sc")) {}
 
 void FaultScenario::AddFile(const std::string& path, int64_t size, const std::string& head,
-                            const std::string& get, int seed) {
+                            const std::string& get, int seed, const std::string& validator) {
   const std::string url = "http://127.0.0.1:" + std::to_string(Servers().fault_port) +
                           "/_control/file?id=" + id_ + "&path=" + UrlEncode(path) +
                           "&size=" + std::to_string(size) + "&seed=" + std::to_string(seed) +
-                          "&head=" + UrlEncode(head) + "&get=" + UrlEncode(get);
+                          "&head=" + UrlEncode(head) + "&get=" + UrlEncode(get) +
+                          "&validator=" + validator;
   if (Fetch(url) != "ok\n")
     throw std::runtime_error("fault server refused " + url);
 }
@@ -176,9 +177,12 @@ std::vector<LoggedRequest> FaultScenario::Log() const {
   std::istringstream in(Fetch("http://127.0.0.1:" + std::to_string(Servers().fault_port) +
                               "/_control/log?id=" + id_));
   std::vector<LoggedRequest> out;
-  LoggedRequest r;
-  while (in >> r.connection >> r.method >> r.path >> r.range >> r.status >> r.bytes) {
-    out.push_back(r);
+  for (std::string line; std::getline(in, line);) {
+    std::istringstream fields(line);
+    LoggedRequest r;
+    if (fields >> r.connection >> r.method >> r.path >> r.range >> r.status >> r.bytes >>
+        r.if_range)
+      out.push_back(r);
   }
   return out;
 }

@@ -32,6 +32,7 @@ struct LoggedRequest {
   std::string range;   // the Range header, "-" when none
   int status = 0;
   int64_t bytes = 0;
+  std::string if_range = "-";  // the If-Range header URL-quoted (fault server only)
 };
 
 // A scenario of the fault server: files with reply modes, under a root of
@@ -40,9 +41,11 @@ class FaultScenario {
  public:
   FaultScenario();
   // See tests/servers/fault_server.py for the modes ("ok", "404",
-  // "reset@1000", "throttle@200000", ...), comma-separated, one a request.
+  // "reset@1000", "throttle@200000", ...), comma-separated, one a request,
+  // and the validators ("none", "etag", "lastmod", "both"). Adding a path
+  // again replaces its file, as a maker replaces one on the server.
   void AddFile(const std::string& path, int64_t size, const std::string& head = "ok",
-               const std::string& get = "ok", int seed = 0);
+               const std::string& get = "ok", int seed = 0, const std::string& validator = "none");
   // "http://127.0.0.1:PORT/s/ID": a ServerRoot for the worker.
   std::string Root() const;
   std::vector<LoggedRequest> Log() const;

@@ -1,0 +1,135 @@
+#include "download/partial_file.h"
+
+#include <sstream>
+
+namespace zentivo::download {
+namespace {
+
+constexpr std::string_view kLengthKey = "length ";
+constexpr std::string_view kEtagKey = "etag ";
+constexpr std::string_view kLastModifiedKey = "last-modified ";
+
+bool BothAndDiffer(const std::string& a, const std::string& b) {
+  return !a.empty() && !b.empty() && a != b;
+}
+
+}  // namespace
+
+FileVersion FileVersion::Of(const HttpReply& head) {
+  return {head.content_length, head.etag, head.last_modified};
+}
+
+std::string FileVersion::IfRangeValue() const {
+  // A weak ETag may not stand in If-Range: the server would ignore it.
+  if (!etag.empty() && !etag.starts_with("W/"))
+    return etag;
+  return last_modified;
+}
+
+bool FileVersion::Matches(const FileVersion& other) const {
+  if (length != other.length)
+    return false;
+  if (!etag.empty() && !other.etag.empty())
+    return etag == other.etag;
+  return !BothAndDiffer(last_modified, other.last_modified);
+}
+
+std::string FileVersion::Serialize() const {
+  std::string text = std::string(kLengthKey) + std::to_string(length) + "\n";
+  if (!etag.empty())
+    text += std::string(kEtagKey) + etag + "\n";
+  if (!last_modified.empty())
+    text += std::string(kLastModifiedKey) + last_modified + "\n";
+  return text;
+}
+
+std::optional<FileVersion> FileVersion::Parse(std::string_view text) {
+  FileVersion v;
+  bool has_length = false;
+  std::istringstream in{std::string(text)};
+  for (std::string line; std::getline(in, line);) {
+    if (line.starts_with(kLengthKey)) {
+      try {
+        v.length = std::stoll(line.substr(kLengthKey.size()));
+      } catch (...) {
+        return std::nullopt;
+      }
+      has_length = true;
+    } else if (line.starts_with(kEtagKey)) {
+      v.etag = line.substr(kEtagKey.size());
+    } else if (line.starts_with(kLastModifiedKey)) {
+      v.last_modified = line.substr(kLastModifiedKey.size());
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!has_length)
+    return std::nullopt;
+  return v;
+}
+
+PartialFile::Status PartialFile::Open(const std::string& tmp_path, const FileVersion& current) {
+  path_ = tmp_path;
+  const bool existed = fs::FileExists(tmp_path) || fs::DirectoryExists(tmp_path);
+  file_ = fs::File::Open(tmp_path, fs::File::Mode::kAppend);
+  if (!file_)
+    return existed ? Status::kUnreadable : WriteFailure();
+  const auto size = file_->Size();
+  if (!size)
+    return Status::kUnreadable;
+  length_ = *size;
+
+  const auto record_text = fs::ReadWholeFile(RecordPath());
+  const auto recorded = record_text ? FileVersion::Parse(*record_text) : std::nullopt;
+  // Bytes of another version, or more bytes than the file has, are no
+  // prefix of it. Bytes without a record were left by an older installer and
+  // are resumed as they are.
+  const bool keep =
+      length_ <= current.length && (!record_text || (recorded && recorded->Matches(current)));
+  if (!keep) {
+    if (const Status s = Restart(); s != Status::kOk)
+      return s;
+  }
+  if_range_ = current.IfRangeValue();
+  if (record_text && keep && recorded->Serialize() == current.Serialize())
+    return Status::kOk;
+  return Record(current);
+}
+
+PartialFile::Status PartialFile::Record(const FileVersion& version) {
+  const std::string text = version.Serialize();
+  if (fs::WriteWholeFileAtomic(RecordPath(), text))
+    return Status::kOk;
+  return WriteFailure();
+}
+
+PartialFile::Status PartialFile::WriteFailure() const {
+  return fs::LastFailureWasDiskFull() ? Status::kDiskFull : Status::kUnwritable;
+}
+
+PartialFile::Status PartialFile::Append(std::span<const char> piece) {
+  if (!file_->Write(piece))
+    return WriteFailure();
+  length_ += static_cast<int64_t>(piece.size());
+  return Status::kOk;
+}
+
+PartialFile::Status PartialFile::Restart() {
+  file_.reset();
+  file_ = fs::File::Open(path_, fs::File::Mode::kCreate);
+  length_ = 0;
+  return file_ ? Status::kOk : WriteFailure();
+}
+
+bool PartialFile::Promote(const std::string& final_path) {
+  // A power cut after the rename must not leave a final name on bytes that
+  // never reached the disk.
+  const bool flushed = file_ && file_->Flush();
+  file_.reset();
+  if (!flushed || !fs::MoveFileReplacing(path_, final_path) || !fs::FileExists(final_path))
+    return false;
+  fs::RemoveFile(RecordPath());
+  return true;
+}
+
+}  // namespace zentivo::download

@@ -1,0 +1,73 @@
+// The partial download N + ".tmp": always a prefix of the file on the server,
+// appended to as bytes arrive, and beside it a small record of which version
+// of the file those bytes belong to (the HEAD's length and ETag or
+// Last-Modified), so that a later run resumes only the same version.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "download/http_client.h"
+#include "platform/fs.h"
+
+namespace zentivo::download {
+
+inline constexpr std::string_view kTmpSuffix = ".tmp";
+// Appended to the ".tmp"'s name: the record of the version its bytes belong to.
+inline constexpr std::string_view kVersionSuffix = ".version";
+
+// One version of a file on the server, as its HEAD describes it.
+struct FileVersion {
+  int64_t length = -1;
+  std::string etag;
+  std::string last_modified;
+
+  static FileVersion Of(const HttpReply& head);
+  // The value of an "If-Range" header that asks for the rest of this version
+  // only: a strong ETag, else Last-Modified; empty when there is neither.
+  std::string IfRangeValue() const;
+  // True when `other` may be the same version: same length, and no
+  // validator that both carry differs.
+  bool Matches(const FileVersion& other) const;
+
+  std::string Serialize() const;
+  static std::optional<FileVersion> Parse(std::string_view text);
+};
+
+class PartialFile {
+ public:
+  enum class Status { kOk, kUnreadable, kUnwritable, kDiskFull };
+
+  // Opens `tmp_path` for the version `current` of the file: keeps its bytes
+  // when they belong to that version (or carry no record, as an older
+  // installer left them) and fit its length; starts it over otherwise.
+  Status Open(const std::string& tmp_path, const FileVersion& current);
+
+  int64_t Length() const { return length_; }
+  // The If-Range value for the next request: the version the bytes belong
+  // to, empty when that is unknown.
+  const std::string& IfRange() const { return if_range_; }
+
+  Status Append(std::span<const char> piece);
+  // The server sent the whole file: start again from its first byte.
+  Status Restart();
+  // Flushed to the disk, then renamed to `final_path`; the record goes.
+  bool Promote(const std::string& final_path);
+  void Close() { file_.reset(); }
+
+ private:
+  std::string RecordPath() const { return path_ + std::string(kVersionSuffix); }
+  Status WriteFailure() const;
+  Status Record(const FileVersion& version);
+
+  std::string path_;
+  std::unique_ptr<fs::File> file_;
+  int64_t length_ = 0;
+  std::string if_range_;
+};
+
+}  // namespace zentivo::download
