@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
   // Child mode: extract and exit, so the parent reads this process's peak RSS.
   if (argc == 4 && std::string(argv[1]) == "--extract") {
     try {
-      zentivo::install::ExtractPackage(argv[2], argv[3], [] {});
+      zentivo::install::ExtractPackage(argv[2], argv[3], [] { return true; });
       return 0;
     } catch (const std::exception& e) {
       std::fprintf(stderr, "extract failed: %s\n", e.what());

@@ -46,6 +46,11 @@ class Completion {
     } catch (const ExtractionFailed&) {
       ui_.ShowMessage(std::string(kDamagedPackageMessage));
       ui_.DisableCancel();
+    } catch (const EExtractStopped&) {
+      // The window is closing; the downloads stay for the next run.
+    } catch (const EWriteFailure& e) {
+      ui_.HideFinishedControls();
+      ui_.ShowMessage(std::string(e.disk_full() ? kDiskFullMessage : kInstallFailedMessage));
     } catch (...) {
       ui_.HideFinishedControls();
       ui_.ShowMessage(std::string(kInstallFailedMessage));
@@ -63,11 +68,12 @@ class Completion {
       record_.Dirs.push_back(dir + "\\" + sub + "\\");
     ExtractArchives(dir);
 
-    // The icon exists only for some editions; a failed copy goes unnoticed.
+    // The icon exists only for some editions; one that wasn't downloaded is
+    // not copied.
     const std::string from = in_.ExeDir + "temp\\";
-    fs::CopyFileReplacing(from + "Maindb.db", dir + "\\data\\Maindb.db");
-    fs::CopyFileReplacing(from + "exe.ico", dir + "\\exe.ico");
-    fs::CopyFileReplacing(from + "uninstall.exe", dir + "\\uninstall.exe");
+    PlaceFile(from + "Maindb.db", dir + "\\data\\Maindb.db");
+    PlaceFile(from + "exe.ico", dir + "\\exe.ico");
+    PlaceFile(from + "uninstall.exe", dir + "\\uninstall.exe");
 
     ui_.SendProgress(kStagePlaced);
     ui_.AdvanceProgress(6000000);
@@ -111,14 +117,43 @@ class Completion {
         {"TestFlash3.zip", in_.TestFlash3Size != 0},
         {"PlayFlash.zip", in_.PlayFlashSize != 0},
     };
-    const auto pump = [this] { ui_.ProcessMessages(); };
-    try {
-      for (const auto& a : archives) {
-        if (a.wanted)
-          ExtractPackage(in_.WorkDir + "\\" + a.name, dir, pump);
+    const Pump pump = [this] { return ui_.ProcessMessages(); };
+    for (const auto& a : archives) {
+      if (!a.wanted)
+        continue;
+      const std::string archive = in_.WorkDir + "\\" + a.name;
+      try {
+        ExtractPackage(archive, dir, pump);
+      } catch (const EExtractFailure&) {
+        // Damaged: the next run fetches it again instead of failing the
+        // same way for ever.
+        fs::RemoveFile(archive);
+        throw ExtractionFailed{};
       }
-    } catch (...) {
-      throw ExtractionFailed{};
+    }
+  }
+
+  // Copies through a side name, so no half file ever stands under the final
+  // name. A file that wasn't downloaded is not copied, and an existing
+  // target that can't be replaced (read-only, locked) stays as it is; any
+  // other failure ends the installation.
+  static void PlaceFile(const std::string& from, const std::string& to) {
+    if (!fs::FileExists(from))
+      return;
+    if (const auto attrs = fs::GetAttributes(to); attrs && (*attrs & fs::kAttrReadOnly))
+      return;
+    const std::string part = to + std::string(kPartSuffix);
+    if (!fs::CopyFileReplacing(from, part)) {
+      const bool disk_full = fs::LastFailureWasDiskFull();
+      fs::RemoveFile(part);
+      throw EWriteFailure(disk_full, "can't copy " + from);
+    }
+    if (!fs::MoveFileReplacing(part, to)) {
+      const bool disk_full = fs::LastFailureWasDiskFull();
+      fs::RemoveFile(part);
+      if (!disk_full && fs::FileExists(to))
+        return;
+      throw EWriteFailure(disk_full, "can't place " + to);
     }
   }
 
@@ -138,7 +173,7 @@ class Completion {
     record_.Files.push_back("[dir]");
     record_.Files.insert(record_.Files.end(), record_.Dirs.begin(), record_.Dirs.end());
     if (!WriteUninstallLog(path, record_.Files))
-      throw std::runtime_error("uninstall.log can't be written");
+      throw EWriteFailure(fs::LastFailureWasDiskFull(), "uninstall.log can't be written");
   }
 
   CompletionUi& ui_;

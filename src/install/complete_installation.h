@@ -26,6 +26,8 @@ struct CompletionInputs {
 // The messages of the two ways the routine can fail.
 inline constexpr std::string_view kDamagedPackageMessage = "安装包已损坏！";
 inline constexpr std::string_view kInstallFailedMessage = "文件已损坏，安装失败！";
+// A write failed for lack of space: the files are fine, the drive is full.
+inline constexpr std::string_view kDiskFullMessage = "磁盘空间不足，安装失败！";
 
 // Shows failures to the user through `ui`; never raises.
 void CompleteInstallation(CompletionUi& ui, const CompletionInputs& inputs);

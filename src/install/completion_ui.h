@@ -31,8 +31,9 @@ class CompletionUi {
   // The plain message dialog (caption "src", OK).
   virtual void ShowMessage(const std::string& text) = 0;
   // Lets the window handle its pending messages during a long extraction; a
-  // quit request met there is put back for the main loop.
-  virtual void ProcessMessages() = 0;
+  // quit request met there is put back for the main loop. False once the
+  // window is closing: the extraction stops.
+  virtual bool ProcessMessages() = 0;
   // Blocks the window's thread (the pauses between the last stages).
   virtual void Pause(int milliseconds) = 0;
 };

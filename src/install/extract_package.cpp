@@ -12,10 +12,6 @@
 namespace zentivo::install {
 namespace {
 
-// Data is written under this suffix and takes the entry's name only once it
-// has passed its checks, so a failed entry never leaves half a file behind
-// under the real name.
-constexpr std::string_view kPartSuffix = ".zentivo-part";
 // "No other attributes": what Windows wants when none of the bits are set.
 constexpr uint32_t kAttrNormal = 0x80;
 
@@ -33,13 +29,13 @@ std::string ParentOf(const std::string& path) {
 
 class Extractor {
  public:
-  Extractor(ByteSource& source, std::string base, const std::function<void()>& pump)
+  Extractor(ByteSource& source, std::string base, const Pump& pump)
       : source_(source), base_(std::move(base)), pump_(pump) {}
 
   ExtractSummary Run() {
     const auto entries = ReadCentralDirectory(source_);
     for (const auto& entry : entries) {
-      pump_();
+      RunPump(pump_);
       Extract(entry);
     }
     return summary_;
@@ -66,10 +62,8 @@ class Extractor {
   }
 
   void MakeFolder(const std::string& target, const ZipEntry& entry) {
-    if (!fs::MakeDirectories(target)) {
-      ++summary_.skipped;
+    if (!MakeFolders(target))
       return;
-    }
     // A read-only folder means nothing to Windows but would lock the folder
     // for the files that follow elsewhere, so folders keep only the others.
     const uint32_t attrs = entry.WindowsAttributes() & ~fs::kAttrReadOnly;
@@ -88,19 +82,21 @@ class Extractor {
       ++summary_.skipped;
       return;
     }
-    if (!fs::MakeDirectories(ParentOf(target))) {
-      ++summary_.skipped;
+    if (!MakeFolders(ParentOf(target)))
       return;
-    }
     const std::string part = target + std::string(kPartSuffix);
     EntryDataResult result;
     {
       auto file = fs::File::Open(part, fs::File::Mode::kCreate);
-      if (!file) {
-        ++summary_.skipped;
-        return;
-      }
-      const auto sink = [&file](std::span<const char> block) { return file->Write(block); };
+      if (!file)
+        FailWrite("can't create " + part);
+      bool disk_full = false;
+      const auto sink = [&file, &disk_full](std::span<const char> block) {
+        if (file->Write(block))
+          return true;
+        disk_full = fs::LastFailureWasDiskFull();
+        return false;
+      };
       try {
         result = ReadEntryData(source_, entry, buffers_, sink, pump_);
       } catch (...) {
@@ -108,47 +104,72 @@ class Extractor {
         fs::RemoveFile(part);
         throw;
       }
+      if (result == EntryDataResult::kSinkFailed) {
+        file.reset();
+        fs::RemoveFile(part);
+        throw EWriteFailure(disk_full, "can't write " + part);
+      }
     }
     if (result != EntryDataResult::kOk) {
       fs::RemoveFile(part);
-      ++(result == EntryDataResult::kMismatch ? summary_.discarded : summary_.skipped);
+      ++(result == EntryDataResult::kMismatch ? summary_.discarded : summary_.unreadable);
       return;
     }
     if (const auto when = DosDateTime(entry.dos_date, entry.dos_time))
       fs::SetModifiedTime(part, *when);
     if (!fs::MoveFileReplacing(part, target)) {
+      const bool disk_full = fs::LastFailureWasDiskFull();
       fs::RemoveFile(part);
-      ++summary_.skipped;
-      return;
+      // A target that is there but can't be replaced (locked, or read-only
+      // in a way the attributes don't show) is left as it is.
+      if (!disk_full && fs::FileExists(target)) {
+        ++summary_.skipped;
+        return;
+      }
+      throw EWriteFailure(disk_full, "can't place " + target);
     }
     const uint32_t attrs = entry.WindowsAttributes();
     fs::SetAttributes(target, attrs != 0 ? attrs : kAttrNormal);
     ++summary_.written;
   }
 
+  // False, counted as skipped, when something of the archive's own stands in
+  // the way (a file where a folder belongs); a full disk raises.
+  bool MakeFolders(const std::string& path) {
+    if (fs::MakeDirectories(path))
+      return true;
+    if (fs::LastFailureWasDiskFull())
+      throw EWriteFailure(true, "can't create " + path);
+    ++summary_.skipped;
+    return false;
+  }
+
+  [[noreturn]] static void FailWrite(const std::string& what) {
+    throw EWriteFailure(fs::LastFailureWasDiskFull(), what);
+  }
+
   ByteSource& source_;
   const std::string base_;
-  const std::function<void()>& pump_;
+  const Pump& pump_;
   EntryBuffers buffers_;
   ExtractSummary summary_;
 };
 
 }  // namespace
 
-ExtractSummary ExtractArchive(ByteSource& source, const std::string& dest_dir,
-                              const std::function<void()>& pump) {
+ExtractSummary ExtractArchive(ByteSource& source, const std::string& dest_dir, const Pump& pump) {
   std::string base = dest_dir;
   if (!base.empty() && (base.back() == '\\' || base.back() == '/'))
     base.pop_back();
   // An empty base would put every entry into the root folder of the drive.
   if (base.empty())
     throw EExtractFailure("no destination folder");
-  const std::function<void()> no_pump = [] {};
+  const Pump no_pump = [] { return true; };
   return Extractor(source, std::move(base), pump ? pump : no_pump).Run();
 }
 
 void ExtractPackage(const std::string& archive_path, const std::string& dest_dir,
-                    const std::function<void()>& pump) {
+                    const Pump& pump) {
   auto source = FileByteSource::Open(archive_path);
   if (!source)
     throw EExtractFailure("the archive can't be opened: " + archive_path);

@@ -11,6 +11,7 @@ namespace {
 constexpr uint32_t kEndSignature = 0x06054b50;
 constexpr uint32_t kZip64LocatorSignature = 0x07064b50;
 constexpr uint32_t kCentralSignature = 0x02014b50;
+constexpr uint32_t kLocalSignature = 0x04034b50;
 constexpr size_t kEndSize = 22;
 constexpr size_t kZip64LocatorSize = 20;
 constexpr size_t kCentralSize = 46;
@@ -142,6 +143,28 @@ ZipEntry ParseEntry(const std::string& fixed) {
 
 }  // namespace
 
+// Entries that share data, or data that runs into the directory, are how an
+// archive of kilobytes writes gigabytes (an overlapping zip bomb); no honest
+// archive has them, so they are damage.
+void CheckEntriesApart(ByteSource& source, const std::vector<ZipEntry>& entries,
+                       uint64_t directory_offset) {
+  std::vector<std::pair<uint64_t, uint64_t>> spans;  // local header to end of data
+  spans.reserve(entries.size());
+  for (const ZipEntry& e : entries) {
+    if (e.needs_zip64)
+      continue;  // never read
+    const uint64_t data = EntryDataStart(source, e);
+    if (data > directory_offset || e.compressed_size > directory_offset - data)
+      Fail("damaged archive: an entry's data runs into the central directory");
+    spans.emplace_back(e.local_header_offset, data + e.compressed_size);
+  }
+  std::sort(spans.begin(), spans.end());
+  for (size_t i = 1; i < spans.size(); ++i) {
+    if (spans[i].first < spans[i - 1].second)
+      Fail("damaged archive: entries overlap");
+  }
+}
+
 bool ZipEntry::IsDirectory() const {
   if (!raw_name.empty() && (raw_name.back() == '/' || raw_name.back() == '\\'))
     return true;
@@ -196,7 +219,15 @@ std::vector<ZipEntry> ReadCentralDirectory(ByteSource& source) {
       Fail("damaged central directory: an entry lies outside the archive's data");
     entries.push_back(std::move(e));
   }
+  CheckEntriesApart(source, entries, end.directory_offset);
   return entries;
+}
+
+uint64_t EntryDataStart(ByteSource& source, const ZipEntry& entry) {
+  char header[kLocalHeaderSize];
+  if (!source.ReadAt(entry.local_header_offset, header) || Le32(header) != kLocalSignature)
+    Fail("damaged archive: no local header where the directory points");
+  return entry.local_header_offset + kLocalHeaderSize + Le16(header + 26) + Le16(header + 28);
 }
 
 }  // namespace zentivo::install

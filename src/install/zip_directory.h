@@ -45,7 +45,18 @@ struct ZipEntry {
 // Every entry in directory order. Raises EExtractFailure when the archive has
 // no valid end record (not a ZIP archive, or a truncated one), spans several
 // disks, needs ZIP64, or its directory is damaged.
+// Entries whose local header and data overlap another entry's, or whose data
+// runs into the directory, raise too.
 std::vector<ZipEntry> ReadCentralDirectory(ByteSource& source);
+
+// The offset of the entry's data, past its local header. Raises
+// EExtractFailure when there is no local header where the directory points.
+uint64_t EntryDataStart(ByteSource& source, const ZipEntry& entry);
+
+// Raises EExtractFailure when two entries' spans (local header through data)
+// overlap or one runs past `directory_offset`.
+void CheckEntriesApart(ByteSource& source, const std::vector<ZipEntry>& entries,
+                       uint64_t directory_offset);
 
 // Little-endian fields, as every ZIP structure stores them.
 inline uint16_t Le16(const char* p) {

@@ -9,20 +9,13 @@
 namespace zentivo::install {
 namespace {
 
-constexpr uint32_t kLocalSignature = 0x04034b50;
-constexpr size_t kLocalHeaderSize = 30;
-
 [[noreturn]] void Fail(const std::string& why) {
   throw EExtractFailure(why);
 }
 
 // The offset of the entry's data, past its local header.
 uint64_t DataStart(ByteSource& source, const ZipEntry& entry) {
-  char header[kLocalHeaderSize];
-  if (!source.ReadAt(entry.local_header_offset, header) || Le32(header) != kLocalSignature)
-    Fail("damaged archive: no local header where the directory points");
-  const uint64_t start =
-      entry.local_header_offset + kLocalHeaderSize + Le16(header + 26) + Le16(header + 28);
+  const uint64_t start = EntryDataStart(source, entry);
   if (start > source.Size() || entry.compressed_size > source.Size() - start)
     Fail("truncated archive: an entry's data runs past the end");
   return start;
@@ -46,7 +39,7 @@ class Inflater {
 
 EntryDataResult Copy(ByteSource& source, uint64_t start, const ZipEntry& entry,
                      EntryBuffers& buffers, const std::function<bool(std::span<const char>)>& sink,
-                     const std::function<void()>& pump) {
+                     const Pump& pump) {
   if (entry.compressed_size != entry.uncompressed_size)
     return EntryDataResult::kMismatch;
   uLong crc = crc32(0, nullptr, 0);
@@ -60,15 +53,14 @@ EntryDataResult Copy(ByteSource& source, uint64_t start, const ZipEntry& entry,
     if (!sink(block))
       return EntryDataResult::kSinkFailed;
     done += n;
-    pump();
+    RunPump(pump);
   }
   return crc == entry.crc32 ? EntryDataResult::kOk : EntryDataResult::kMismatch;
 }
 
 EntryDataResult Inflate(ByteSource& source, uint64_t start, const ZipEntry& entry,
                         EntryBuffers& buffers,
-                        const std::function<bool(std::span<const char>)>& sink,
-                        const std::function<void()>& pump) {
+                        const std::function<bool(std::span<const char>)>& sink, const Pump& pump) {
   Inflater z;
   uLong crc = crc32(0, nullptr, 0);
   uint64_t consumed = 0;  // compressed bytes handed to zlib
@@ -97,7 +89,7 @@ EntryDataResult Inflate(ByteSource& source, uint64_t start, const ZipEntry& entr
       crc = crc32(crc, reinterpret_cast<const Bytef*>(buffers.out.data()), static_cast<uInt>(have));
       if (!sink(std::span<const char>(buffers.out.data(), have)))
         return EntryDataResult::kSinkFailed;
-      pump();
+      RunPump(pump);
     }
     if (rc == Z_STREAM_END)
       break;
@@ -118,7 +110,7 @@ bool IsReadableEntry(const ZipEntry& entry) {
 
 EntryDataResult ReadEntryData(ByteSource& source, const ZipEntry& entry, EntryBuffers& buffers,
                               const std::function<bool(std::span<const char>)>& sink,
-                              const std::function<void()>& pump) {
+                              const Pump& pump) {
   if (!IsReadableEntry(entry))
     return EntryDataResult::kUnsupported;
   const uint64_t start = DataStart(source, entry);

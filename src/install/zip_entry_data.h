@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "install/byte_source.h"
+#include "install/extract_package.h"
 #include "install/zip_directory.h"
 
 namespace zentivo::install {
@@ -29,10 +30,11 @@ enum class EntryDataResult {
 
 // Feeds the entry's data to `sink` (false stops it) and runs `pump` after
 // every block. Raises EExtractFailure when the local header is damaged, the
-// data runs past the archive's end, or the deflated data is corrupt.
+// data runs past the archive's end, or the deflated data is corrupt, and
+// EExtractStopped when `pump` says stop.
 EntryDataResult ReadEntryData(ByteSource& source, const ZipEntry& entry, EntryBuffers& buffers,
                               const std::function<bool(std::span<const char>)>& sink,
-                              const std::function<void()>& pump);
+                              const Pump& pump);
 
 bool IsReadableEntry(const ZipEntry& entry);
 

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "install/byte_source.h"
+#include "install/extract_package.h"
 
 namespace zentivo::install {
 
@@ -14,11 +15,10 @@ struct ExtractSummary {
   int refused = 0;     // names that would leave the destination, devices, streams, links
   int unreadable = 0;  // encrypted, ZIP64, or a method we don't read
   int discarded = 0;   // data failed its CRC-32 or length check; the file was removed
-  int skipped = 0;     // target couldn't be created or replaced (read-only, locked, ...)
+  int skipped = 0;     // an existing target couldn't be replaced (read-only, locked, ...)
 };
 
-// Raises EExtractFailure when the archive as a whole can't be read.
-ExtractSummary ExtractArchive(ByteSource& source, const std::string& dest_dir,
-                              const std::function<void()>& pump);
+// Raises as ExtractPackage does.
+ExtractSummary ExtractArchive(ByteSource& source, const std::string& dest_dir, const Pump& pump);
 
 }  // namespace zentivo::install

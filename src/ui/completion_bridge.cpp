@@ -44,8 +44,8 @@ void CompletionBridge::ShowMessage(const std::string& text) {
   window_.ShowPlainMessage(text);
 }
 
-void CompletionBridge::ProcessMessages() {
-  host_.ProcessMessages();
+bool CompletionBridge::ProcessMessages() {
+  return host_.ProcessMessages();
 }
 
 void CompletionBridge::Pause(int milliseconds) {

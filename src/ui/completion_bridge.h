@@ -21,7 +21,7 @@ class CompletionBridge final : public install::CompletionUi {
   void DisableCancel() override;
   void HideFinishedControls() override;
   void ShowMessage(const std::string& text) override;
-  void ProcessMessages() override;
+  bool ProcessMessages() override;
   void Pause(int milliseconds) override;
 
  private:

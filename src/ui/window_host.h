@@ -53,8 +53,9 @@ class WindowHost {
   // A new, non-modal licence agreement window.
   virtual void ShowLicenceWindow() = 0;
 
-  // Handles the window's pending messages (during a long extraction).
-  virtual void ProcessMessages() = 0;
+  // Handles the window's pending messages (during a long extraction); false
+  // once a request to quit has been met, which stays queued for the main loop.
+  virtual bool ProcessMessages() = 0;
   // Blocks the window's thread.
   virtual void Pause(int milliseconds) = 0;
 

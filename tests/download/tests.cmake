@@ -27,4 +27,12 @@ else()
                                   FIXTURES_REQUIRED download_servers
                                   ENVIRONMENT ZENTIVO_SERVERS_DIR=${_state}
                        DISCOVERY_TIMEOUT 60)
+  # The full-drive case again, on a small tmpfs of its own.
+  add_test(NAME download_full_disk
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-small-disk 2m
+                   $<TARGET_FILE:test_download_net> --gtest_filter=*FullDisk*)
+  set_tests_properties(download_full_disk PROPERTIES
+                       LABELS "native;download" FIXTURES_REQUIRED download_servers
+                       ENVIRONMENT ZENTIVO_SERVERS_DIR=${_state}
+                       FAIL_REGULAR_EXPRESSION "SKIPPED|No tests")
 endif()

@@ -5,6 +5,7 @@
 #include "extract_test_support.h"
 #include "fake_shell.h"
 #include "install/complete_installation.h"
+#include "platform/args.h"
 #include "platform/fs.h"
 #include "zip_builder.h"
 
@@ -25,11 +26,12 @@ class FakeUi : public CompletionUi {
   void DisableCancel() override { events.push_back("disable cancel"); }
   void HideFinishedControls() override { events.push_back("hide finished controls"); }
   void ShowMessage(const std::string& text) override { events.push_back("message " + text); }
-  void ProcessMessages() override { ++pumps; }
+  bool ProcessMessages() override { return ++pumps != close_at_pump; }
   void Pause(int ms) override { events.push_back("pause " + std::to_string(ms)); }
 
   std::vector<std::string> events;
   int pumps = 0;
+  int close_at_pump = -1;  // the window closes while handling this pump's messages
 
  private:
   std::string dir_;
@@ -70,8 +72,9 @@ class Completion : public ::testing::Test {
     testing::WriteFileOrFail(inputs_.WorkDir + Separator() + name, bytes);
   }
   void Drop(const std::string& name) { fs::RemoveFile(inputs_.WorkDir + Separator() + name); }
-  std::vector<std::string> Run() {
+  std::vector<std::string> Run(int close_at_pump = -1) {
     FakeUi ui(dir_);
+    ui.close_at_pump = close_at_pump;
     CompleteInstallation(ui, inputs_, shell_);
     pumps_ = ui.pumps;
     return ui.events;
@@ -110,7 +113,7 @@ class Completion : public ::testing::Test {
   }
 
   testing::TempDir root_;
-  const std::string dir_ = root_ / "QUENXRPX_Word2007";
+  std::string dir_ = root_ / "QUENXRPX_Word2007";
   CompletionInputs inputs_;
   testing::FakeShell shell_;
   int pumps_ = 0;
@@ -215,6 +218,10 @@ TEST_F(Completion, AnExtractionFailureStopsWithTheDamagedPackageMessage) {
     EXPECT_FALSE(fs::FileExists(In("uninstall.exe"))) << c.what;
     EXPECT_TRUE(shell_.saves.empty()) << c.what;
     EXPECT_TRUE(fs::FileExists(inputs_.WorkDir + Separator() + "Maindb.db")) << c.what;
+    // A damaged archive is not kept: the next run fetches it again.
+    if (std::string(c.what) == "damaged setup.zip") {
+      EXPECT_FALSE(fs::FileExists(inputs_.WorkDir + Separator() + "setup.zip"));
+    }
     Put("setup.zip", testing::ZipBuilder().File("DeskTutor.exe", "MZ tutor").Build());
     Put("TestFlash.zip", testing::ZipBuilder().File("TestFlash/one.swf", "FWS1").Build());
     inputs_.PlayFlashSize = 0;
@@ -243,6 +250,98 @@ TEST_F(Completion, OtherFailuresHideTheFinishedControlsAndKeepTheWorkingFolder) 
   EXPECT_EQ(Run(), failed_after_copies);
   EXPECT_TRUE(fs::DirectoryExists(inputs_.WorkDir));
   EXPECT_EQ(shell_.saves.size(), 3u);  // done before the failure, and kept
+}
+
+// Writes that fail for any reason but a target that can't be replaced end
+// the installation as a failure, never a success with files missing.
+TEST_F(Completion, WriteFailuresEndTheInstallation) {
+  const std::vector<std::string> failed_extracting = {"grey cancel", "+10000000", "stage 300",
+                                                      "hide finished controls",
+                                                      "message 文件已损坏，安装失败！"};
+  const std::vector<std::string> failed_copying = {"grey cancel", "+10000000", "stage 300",
+                                                   "hide finished controls",
+                                                   "message 文件已损坏，安装失败！"};
+  struct Case {
+    const char* what;
+    const char* blocked;  // a folder where the file's side name must go
+    std::vector<std::string> events;
+  } cases[] = {
+      {"an archive entry", "DeskTutor.exe.zentivo-part", failed_extracting},
+      {"the database", "data/Maindb.db.zentivo-part", failed_copying},
+      {"the uninstaller", "uninstall.exe.zentivo-part", failed_copying},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::RemoveTree(dir_);
+    ASSERT_TRUE(fs::MakeDirectories(dir_ + Separator() + c.blocked));
+    EXPECT_EQ(Run(), c.events);
+    EXPECT_FALSE(Log());
+    EXPECT_TRUE(shell_.saves.empty());
+    EXPECT_TRUE(fs::FileExists(inputs_.WorkDir + Separator() + "setup.zip"));
+  }
+}
+
+TEST_F(Completion, AReadOnlyCopyTargetIsLeftAsItIs) {
+  ASSERT_TRUE(fs::MakeDirectories(In("data")));
+  const std::string db = In("data") + Separator() + "Maindb.db";
+  testing::WriteFileOrFail(db, "the user's own");
+  ASSERT_TRUE(fs::SetAttributes(db, fs::kAttrReadOnly));
+  EXPECT_EQ(Run(), kSuccessEvents);
+  EXPECT_EQ(*fs::ReadWholeFile(db), "the user's own");
+}
+
+// Closing the window while an archive is extracted stops it at the next
+// block: no message, no half file, and the downloads stay for the next run.
+TEST_F(Completion, ClosingDuringExtractionStopsIt) {
+  Put("setup.zip", testing::ZipBuilder()
+                       .File("DeskTutor.exe", "MZ tutor")
+                       .File("big.bin", testing::NoiseBytes(3 * 1024 * 1024, 5), 0)
+                       .File("after.txt", "never")
+                       .Build());
+  EXPECT_EQ(Run(4), (std::vector<std::string>{"grey cancel", "+10000000", "stage 300"}));
+  EXPECT_EQ(testing::ReadTree(dir_),
+            (Tree{{"DeskTutor.exe", "MZ tutor"}, {"data/", ""}, {"Menu/", ""}}));
+  EXPECT_TRUE(fs::FileExists(inputs_.WorkDir + Separator() + "setup.zip"));
+  EXPECT_FALSE(Log());
+}
+
+// A drive that runs full while the archives are extracted or the files are
+// copied: the message says so, no log claims an installation, and the
+// downloads stay. Runs on the small drive that tests/support/with-small-disk
+// mounts.
+TEST_F(Completion, FullDiskEndsWithTheDiskFullMessage) {
+  const std::string small = platform::GetEnv("ZENTIVO_SMALL_DISK");
+  if (small.empty())
+    GTEST_SKIP() << "needs a small drive: tests/support/with-small-disk";
+  const std::vector<std::string> failed = {"grey cancel", "+10000000", "stage 300",
+                                           "hide finished controls",
+                                           "message 磁盘空间不足，安装失败！"};
+  struct Case {
+    const char* what;
+    int64_t archived;  // bytes of the archive's big entry
+    int64_t database;  // bytes of Maindb.db
+  } cases[] = {
+      {"extracting", 3 * 1024 * 1024, 10},
+      {"copying the database", 1536 * 1024, 1024 * 1024},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    dir_ = small + Separator() + "QUENXRPX_Word2007";
+    testing::RemoveTree(dir_);
+    Put("setup.zip", testing::ZipBuilder()
+                         .File("DeskTutor.exe", "MZ tutor")
+                         .File("big.bin", testing::NoiseBytes(c.archived, 3), 0)
+                         .Build());
+    Put("Maindb.db", testing::NoiseBytes(c.database, 4));
+    EXPECT_EQ(Run(), failed);
+    EXPECT_FALSE(Log());
+    EXPECT_TRUE(shell_.saves.empty());
+    for (const auto& [path, bytes] : testing::ReadTree(dir_))
+      EXPECT_EQ(path.find(".zentivo-part"), std::string::npos) << path;
+    EXPECT_FALSE(fs::FileExists(In("data") + Separator() + "Maindb.db"));
+    EXPECT_TRUE(fs::FileExists(inputs_.WorkDir + Separator() + "setup.zip"));
+    EXPECT_TRUE(fs::FileExists(inputs_.WorkDir + Separator() + "Maindb.db"));
+  }
 }
 
 }  // namespace

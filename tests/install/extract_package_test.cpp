@@ -25,7 +25,7 @@ class Extract : public ::testing::Test {
     return path;
   }
   void ExtractBytes(const std::string& bytes, const std::string& dest) {
-    ExtractPackage(Archive(bytes), dest, [this] { ++pumps_; });
+    ExtractPackage(Archive(bytes), dest, [this] { return ++pumps_ > 0; });
   }
   Tree Result() const { return testing::ReadTree(Dest()); }
 
@@ -266,6 +266,86 @@ TEST_F(Extract, DamagedArchivesRaise) {
   }
   EXPECT_THROW(ExtractPackage(dir_ / "missing.zip", Dest(), {}), EExtractFailure);
   EXPECT_THROW(ExtractPackage(Archive(good), "", {}), EExtractFailure);
+}
+
+// The offset of the central directory record of entry `index`.
+size_t CentralEntry(const std::string& zip, int index) {
+  size_t at = testing::CentralDirectoryOffset(zip);
+  for (int i = 0; i < index; ++i) {
+    const auto le16 = [&zip](size_t p) {
+      return static_cast<size_t>(static_cast<unsigned char>(zip[p]) |
+                                 static_cast<unsigned char>(zip[p + 1]) << 8);
+    };
+    at += 46 + le16(at + 28) + le16(at + 30) + le16(at + 32);
+  }
+  return at;
+}
+
+// Entries that share their data, or data that runs into the directory:
+// archives built to write far more than they hold. None of them writes a
+// byte.
+TEST_F(Extract, OverlappingEntriesAreDamage) {
+  const std::string kernel(1 << 20, 'A');  // deflates to about a kilobyte
+  ZipBuilder bomb_builder;
+  for (int i = 0; i < 40; ++i) bomb_builder.File("bomb" + std::to_string(i) + ".txt", kernel);
+  auto bomb = bomb_builder.Build();
+  for (int i = 1; i < 40; ++i) testing::PutLe32(bomb, CentralEntry(bomb, i) + 42, 0);
+
+  const auto good = ZipBuilder()
+                        .File("first.txt", std::string(3000, '1'))
+                        .File("second.txt", std::string(3000, '2'))
+                        .File("third.txt", "3")
+                        .Build();
+  auto same_data = good;
+  testing::PutLe32(same_data, CentralEntry(good, 1) + 42, 0);
+  // The first entry's data said to run on over the second's local header,
+  // as a quoted overlap has it.
+  auto quoted = good;
+  testing::PutLe32(quoted, CentralEntry(good, 0) + 20, 200);
+  auto into_directory = good;
+  testing::PutLe32(into_directory, CentralEntry(good, 2) + 20, 100);
+
+  const std::pair<const char*, std::string> cases[] = {
+      {"forty entries on one deflated kernel", bomb},
+      {"two entries on the same data", same_data},
+      {"an entry's data over the next local header", quoted},
+      {"the last entry's data into the directory", into_directory},
+  };
+  for (const auto& [what, bytes] : cases) {
+    SCOPED_TRACE(what);
+    testing::RemoveTree(Dest());
+    EXPECT_THROW(ExtractBytes(bytes, Dest()), EExtractFailure);
+    EXPECT_TRUE(Result().empty());
+  }
+  testing::RemoveTree(Dest());
+  ExtractBytes(good, Dest());
+  EXPECT_EQ(Result().size(), 3u);
+}
+
+// The window closing stops extraction at the next block, with no half file.
+TEST_F(Extract, APumpThatSaysStopEndsItAtTheNextBlock) {
+  const auto zip = ZipBuilder()
+                       .File("small.txt", "s")
+                       .File("big.bin", testing::NoiseBytes(2 * 1024 * 1024, 2), 0)
+                       .File("late.txt", "l")
+                       .Build();
+  int pumps = 0;
+  EXPECT_THROW(ExtractPackage(Archive(zip), Dest(), [&pumps] { return ++pumps < 4; }),
+               EExtractStopped);
+  EXPECT_EQ(Result(), (Tree{{"small.txt", "s"}}));
+}
+
+// A file that can't be written where nothing stands in its way is a
+// failure to write, never an entry quietly left out.
+TEST_F(Extract, AFailedWriteRaises) {
+  ASSERT_TRUE(fs::MakeDirectories(Dest() + testing::Separator() + "a.txt.zentivo-part"));
+  try {
+    ExtractBytes(ZipBuilder().File("a.txt", "a").File("b.txt", "b").Build(), Dest());
+    ADD_FAILURE() << "no EWriteFailure";
+  } catch (const EWriteFailure& e) {
+    EXPECT_FALSE(e.disk_full());
+  }
+  EXPECT_FALSE(fs::FileExists(Dest() + testing::Separator() + "b.txt"));
 }
 
 TEST(ExtractFromMemory, ReadsTheSameArchiveFromABuffer) {

@@ -53,6 +53,7 @@ void HeadlessHost::ShellOpen(const std::string& file, const std::string& directo
 // arrives.
 void HeadlessHost::Close() {
   log.push_back("close");
+  closed = true;
   {
     std::lock_guard lock(mutex_);
     queue_.clear();

@@ -68,9 +68,14 @@ class HeadlessHost final : public WindowHost {
   void ShellOpen(const std::string& file, const std::string& directory) override;
   void Minimise() override { log.push_back("minimise"); }
   void Close() override;
+  bool closed = false;
   void StartDrag() override { log.push_back("drag"); }
   void ShowLicenceWindow() override { log.push_back("licence"); }
-  void ProcessMessages() override { RunQueued(); }
+  // False once the window was closed, as a quit request met while pumping.
+  bool ProcessMessages() override {
+    RunQueued();
+    return !closed;
+  }
   void Pause(int milliseconds) override { log.push_back("pause " + std::to_string(milliseconds)); }
   bool PostToWindow(unsigned message, int32_t lparam) override;
 

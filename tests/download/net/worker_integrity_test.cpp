@@ -8,6 +8,7 @@
 
 #include "download/fake_worker_ui.h"
 #include "download/run_downloads.h"
+#include "platform/args.h"
 #include "platform/fs.h"
 #include "rqx_plan.h"
 #include "support/temp_dir.h"
@@ -176,6 +177,25 @@ TEST(WorkerIntegrity, ResumedRangesCarryIfRange) {
       EXPECT_EQ(if_ranges[2], "-");
     }
   }
+}
+
+// A working folder on a drive that runs full: the file fails with the
+// reason, and every byte that did fit stays in the .tmp for the next run.
+// Runs on the small drive that tests/support/with-small-disk mounts.
+TEST(WorkerFullDisk, KeepsWhatFitInTheTmp) {
+  const std::string small = platform::GetEnv("ZENTIVO_SMALL_DISK");
+  if (small.empty())
+    GTEST_SKIP() << "needs a small drive: tests/support/with-small-disk";
+  testing::FaultScenario server;
+  Serve(server, Version(3 * 1024 * 1024, 1, "etag"));
+  const std::string work_dir = small + fs::NativeSeparator() + "temp";
+  ASSERT_TRUE(fs::MakeDirectory(work_dir));
+  EXPECT_EQ(RunWorker(server, work_dir), "failure [setup.zip]磁盘空间不足");
+  const auto tmp = fs::ReadWholeFile(work_dir + "\\setup.zip.tmp");
+  ASSERT_TRUE(tmp);
+  EXPECT_GT(tmp->size(), 0u);
+  EXPECT_TRUE(*tmp == PatternBytes(1, 0, static_cast<int64_t>(tmp->size())));
+  EXPECT_FALSE(fs::FileExists(work_dir + "\\setup.zip"));
 }
 
 }  // namespace

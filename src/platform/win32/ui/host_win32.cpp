@@ -147,17 +147,18 @@ void Win32Host::ShowLicenceWindow() {
 }
 
 // A quit request met here belongs to the main loop: it goes back on the queue
-// and the pumping stops.
-void Win32Host::ProcessMessages() {
+// and the pumping stops, and so does the work that pumps.
+bool Win32Host::ProcessMessages() {
   MSG msg;
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
-      return;
+      return false;
     }
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
+  return true;
 }
 
 void Win32Host::Pause(int milliseconds) {

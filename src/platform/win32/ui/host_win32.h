@@ -42,7 +42,7 @@ class Win32Host final : public ui::WindowHost {
   void Close() override;
   void StartDrag() override;
   void ShowLicenceWindow() override;
-  void ProcessMessages() override;
+  bool ProcessMessages() override;
   void Pause(int milliseconds) override;
   bool PostToWindow(unsigned message, int32_t lparam) override;
 
