@@ -206,9 +206,7 @@ def scenario_resume_after_kill(run):
 @scenario
 def scenario_maindb_missing(run):
     www = run.own_www()
-    for rel in run.ws.manifest("A", "url"):
-        if rel.endswith("/Maindb.db"):
-            os.unlink(os.path.join(www, *[p for p in rel.split("/") if p]))
+    os.unlink(served_path(run, www, "A", "Maindb.db"))
     run.serve(www)
     inst = start_installing(run, "A")
     box = inst.wait_message_box("src", 120)
@@ -226,15 +224,23 @@ def scenario_maindb_missing(run):
     check(not os.path.exists(os.path.join(root, "DeskTutor.exe")), "nothing installed")
 
 
+def served_path(run, www, edition, name):
+    """Where the served tree `www` keeps the edition's file `name`."""
+    for rel in run.ws.manifest(edition, "url"):
+        if rel.endswith("/" + name):
+            return os.path.join(www, *[p for p in rel.split("/") if p])
+    raise driver.DriverError("%s is not in the plan" % name)
+
+
 @scenario
 def scenario_damaged_setup(run):
+    """A damaged setup.zip on the server fails the installation; once the
+    maker puts the right one there, running the installer again installs."""
     www = run.own_www()
-    for rel in run.ws.manifest("A", "url"):
-        if rel.endswith("/setup.zip"):
-            path = os.path.join(www, *[p for p in rel.split("/") if p])
-            data = open(path, "rb").read()
-            os.unlink(path)  # a hard link to the shared tree: write a new file
-            open(path, "wb").write(data[:len(data) * 2 // 3])
+    path = served_path(run, www, "A", "setup.zip")
+    good = open(path, "rb").read()
+    os.unlink(path)  # a hard link to the shared tree: write a new file
+    open(path, "wb").write(good[:len(good) * 2 // 3])
     run.serve(www)
     inst = start_installing(run, "A")
     box = inst.wait_message_box("src", 180)
@@ -243,6 +249,50 @@ def scenario_damaged_setup(run):
     inst.answer(box, "Return")
     check(not os.path.exists(os.path.join(run.install_dir("A"), "uninstall.log")), "no uninstall.log")
     check(os.path.isdir(run.work_dir("A")), "the downloads stay in the working folder")
+    kept = set(os.listdir(run.work_dir("A")))
+    check("setup.zip" not in kept and "Maindb.db" in kept,
+          "the damaged setup.zip is gone, the other downloads stay (%s)" % sorted(kept))
+    inst.click(driver.CLOSE_BUTTON, settle=0.5)
+    check(inst.wait_exit(30) == 0, "the window closes after the failure")
+
+    os.unlink(path)
+    open(path, "wb").write(good)
+    before = len(run.server.requests())
+    inst = start_installing(run, "A")
+    wait_finished(run, inst, "A")
+    check_installed_tree(run, "A")
+    setup_gets = [r for m, u, r in run.server.requests()[before:]
+                  if m == "GET" and u.endswith("/setup.zip")]
+    check(setup_gets[:1] == ["bytes=0-524288"],
+          "the next run fetches setup.zip again from its start (asked %r)" % setup_gets[:3])
+
+
+@scenario
+def scenario_full_drive(run):
+    """Drive D: is a small tmpfs that the product doesn't fit on: the
+    installation fails for lack of space and says so, writes no
+    uninstall.log, leaves no half file and keeps the downloads."""
+    small = os.environ.get("ZENTIVO_SMALL_DISK")
+    if not check(small, "runs on a small drive (tests/support/with-small-disk)"):
+        return
+    run.d_drive = small
+    run.prefix.map_drive("d", small)
+    run.serve()
+    inst = start_installing(run, "A")
+    box = inst.wait_message_box("src", 180)
+    shot(run, "5-full-drive")
+    check(inst.messages()[-1:] == ["磁盘空间不足，安装失败！"],
+          "磁盘空间不足，安装失败！ (got %r)" % inst.messages())
+    inst.answer(box, "Return")
+    shot(run, "5-full-drive-view")
+    root = run.install_dir("A")
+    check(not os.path.exists(os.path.join(root, "uninstall.log")), "no uninstall.log")
+    halves = [os.path.join(d, f) for d, _, files in os.walk(root) for f in files
+              if f.endswith(".zentivo-part")]
+    check(not halves, "no half-written file stays behind (%s)" % halves)
+    kept = os.listdir(run.work_dir("A")) if os.path.isdir(run.work_dir("A")) else []
+    check("setup.zip" in kept and "Maindb.db" in kept, "the downloads stay (%s)" % sorted(kept))
+    check(inst.running(), "the window stays open after the failure")
 
 
 @scenario

@@ -15,4 +15,10 @@ if(WIN32)
                      --work ${_work} ${_scenario})
     set_tests_properties(e2e_${_scenario} PROPERTIES LABELS "e2e" TIMEOUT 420 FIXTURES_REQUIRED e2e)
   endforeach()
+  # Drive D: on a small tmpfs of its own, in its own mount namespace.
+  add_test(NAME e2e_full-drive
+           COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-small-disk 1m
+                   ${CMAKE_CURRENT_LIST_DIR}/in-netns ${ZENTIVO_PYTHON3} ${_e2e} --bin ${_bin}
+                   --work ${_work} full-drive)
+  set_tests_properties(e2e_full-drive PROPERTIES LABELS "e2e" TIMEOUT 420 FIXTURES_REQUIRED e2e)
 endif()
