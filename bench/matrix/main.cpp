@@ -17,6 +17,7 @@
 #include "install/complete_installation.h"
 #include "install/extract_package.h"
 #include "platform/fs.h"
+#include "quiet_ui.h"
 #include "support/temp_dir.h"
 #include "../../tests/download/net/rqx_plan.h"
 #include "../../tests/download/net/test_servers.h"
@@ -30,19 +31,6 @@ using download::rqx::kPlan;
 using testing::PatternBytes;
 
 int lost = 0;
-
-class RecordingUi final : public download::WorkerUi {
- public:
-  void Post(unsigned, int32_t) override {}
-  void SetProgressMax(int32_t) override {}
-  void SetSizeText(const std::string&) override {}
-  void SetRemainingText(const std::string&) override {}
-  void ShowDownloadingView() override {}
-  void ReportFailure(const std::string& message) override { outcome = message; }
-  void RunOnFinished() override { outcome = "(finished)"; }
-  void RunOnFailed() override {}
-  std::string outcome;
-};
 
 struct SetupFile {
   int64_t size = 600000;
@@ -60,7 +48,7 @@ std::string RunWorker(const SetupFile& setup, testing::FaultScenario& server,
     else
       server.AddFile(f.path, f.size, "ok", "ok", f.seed);
   }
-  RecordingUi ui;
+  bench::QuietWorkerUi ui;
   download::TDownloadState state;
   download::rqx::SystemlessClock clock;
   download::PauseGate gate;
@@ -130,7 +118,8 @@ void WorkerMatrix() {
     const std::string after = RunWorker(r.healthy, server, work);
     const auto installed = fs::ReadWholeFile(work + "\\setup.zip");
     const bool right = installed && *installed == PatternBytes(r.healthy.seed, 0, r.healthy.size);
-    const bool fine = right && after == "(finished)" && (prefix || r.faulty.seed != 1);
+    const bool fine =
+        right && after == bench::QuietWorkerUi::kFinished && (prefix || r.faulty.seed != 1);
     if (!fine)
       ++lost;
     std::printf("| %s | %s | %s | %s | %s%s | %s |\n", r.what.c_str(), message.c_str(),
@@ -141,25 +130,6 @@ void WorkerMatrix() {
 }
 
 // The extractor and the completion routine on damaged archives.
-class QuietCompletionUi final : public install::CompletionUi {
- public:
-  explicit QuietCompletionUi(std::string dir) : dir_(std::move(dir)) {}
-  std::string InstallDir() override { return dir_; }
-  void GreyCancelCaption() override {}
-  void AdvanceProgress(int32_t) override {}
-  void SendProgress(int32_t) override {}
-  void ShowFinishedView() override { message = "(finished)"; }
-  void DisableCancel() override {}
-  void HideFinishedControls() override {}
-  void ShowMessage(const std::string& text) override { message = text; }
-  bool ProcessMessages() override { return true; }
-  void Pause(int) override {}
-  std::string message;
-
- private:
-  std::string dir_;
-};
-
 struct ArchiveRow {
   std::string what;
   std::string bytes;
@@ -236,7 +206,7 @@ void ArchiveMatrix() {
     const std::string box = root / "box";
     const std::string dest = box + fs::NativeSeparator() + "install";
     fs::MakeDirectories(dest);
-    QuietCompletionUi ui(dest);
+    bench::QuietCompletionUi ui(dest);
     install::CompleteInstallation(ui, in);
     int written = 0, halves = 0, outside = 0;
     for (const auto& [path, bytes] : testing::ReadTree(box)) {
@@ -250,9 +220,10 @@ void ArchiveMatrix() {
         ++written;
     }
     const bool kept = fs::FileExists(in.WorkDir + "\\setup.zip");
-    const char* archive = ui.message == "(finished)" ? "installed, folder removed"
-                          : kept                     ? "yes"
-                                                     : "no (fetched again)";
+    const char* archive = ui.message == bench::QuietWorkerUi::kFinished
+                              ? "installed, folder removed"
+                          : kept ? "yes"
+                                 : "no (fetched again)";
     if (outside || halves)
       ++lost;
     std::printf("| %s | %s | %d | %d | %d | %s |\n", r.what.c_str(), ui.message.c_str(), written,

@@ -8,58 +8,20 @@
 // routine on what lies there, pausing PUMP_MS in every pump so that a kill
 // lands inside the extraction. Exit 0 when the half finished, 1 with its
 // message on standard error when it failed, 2 on bad arguments.
-#include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "download/run_downloads.h"
 #include "install/complete_installation.h"
 #include "platform/fs.h"
+#include "quiet_ui.h"
 
 namespace {
 
 using namespace zentivo;
-
-class QuietWorkerUi final : public download::WorkerUi {
- public:
-  void Post(unsigned, int32_t) override {}
-  void SetProgressMax(int32_t) override {}
-  void SetSizeText(const std::string&) override {}
-  void SetRemainingText(const std::string&) override {}
-  void ShowDownloadingView() override {}
-  void ReportFailure(const std::string& message) override { outcome = message; }
-  void RunOnFinished() override { outcome = "finished"; }
-  void RunOnFailed() override {}
-  std::string outcome;
-};
-
-class QuietCompletionUi final : public install::CompletionUi {
- public:
-  QuietCompletionUi(std::string dir, int pump_ms) : dir_(std::move(dir)), pump_ms_(pump_ms) {}
-  std::string InstallDir() override { return dir_; }
-  void GreyCancelCaption() override {}
-  void AdvanceProgress(int32_t) override {}
-  void SendProgress(int32_t) override {}
-  void ShowFinishedView() override { finished = true; }
-  void DisableCancel() override {}
-  void HideFinishedControls() override {}
-  void ShowMessage(const std::string& text) override { message = text; }
-  bool ProcessMessages() override {
-    std::this_thread::sleep_for(std::chrono::milliseconds(pump_ms_));
-    return true;
-  }
-  void Pause(int) override {}
-  bool finished = false;
-  std::string message;
-
- private:
-  std::string dir_;
-  int pump_ms_;
-};
+using bench::QuietCompletionUi;
+using bench::QuietWorkerUi;
 
 int Download(int argc, char** argv) {
   if (argc != 7)
@@ -74,7 +36,7 @@ int Download(int argc, char** argv) {
   download::TDownloadState state;
   download::PauseGate gate;
   download::RunDownloads(settings, {ui, state, download::SystemLocalClock(), gate});
-  if (ui.outcome == "finished")
+  if (ui.outcome == QuietWorkerUi::kFinished)
     return 0;
   std::fprintf(stderr, "%s\n", ui.outcome.c_str());
   return 1;
@@ -99,7 +61,7 @@ int Install(int argc, char** argv) {
   in.PlayFlashSize = SizeIn(in.WorkDir, "PlayFlash.zip");
   QuietCompletionUi ui(argv[3], std::atoi(argv[6]));
   install::CompleteInstallation(ui, in);
-  if (ui.finished)
+  if (ui.message == QuietWorkerUi::kFinished)
     return 0;
   std::fprintf(stderr, "%s\n", ui.message.c_str());
   return 1;
