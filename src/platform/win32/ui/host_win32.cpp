@@ -383,20 +383,4 @@ int Win32Host::DesignY(LPARAM lp) const {
   return scale_.ToDesign(GET_Y_LPARAM(lp));
 }
 
-// As a dialog box does: the child that had the keyboard focus gets it back
-// when the window is active again (after a message box, say).
-void Win32Host::OnActivate(WPARAM wp) {
-  if (LOWORD(wp) == WA_INACTIVE) {
-    HWND focus = GetFocus();
-    focus_before_deactivation_ = natives_.Which(focus) ? focus : nullptr;
-    return;
-  }
-  HWND back = focus_before_deactivation_;
-  if (back && IsWindowVisible(back) && IsWindowEnabled(back)) {
-    SetFocus(back);
-  } else {
-    SetFocus(hwnd_);
-  }
-}
-
 }  // namespace zentivo::win32

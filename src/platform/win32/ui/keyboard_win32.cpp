@@ -3,6 +3,7 @@
 // the big button of the view, Tab and Shift+Tab walk the windowed controls
 // and the button faces that act, Space presses a focused face (on the
 // checkbox the box itself toggles). Alt+F4 is WM_SYSCOMMAND's (host_win32.cpp).
+// The focus comes back to where it was when the window is active again.
 #include <algorithm>
 
 #include "platform/win32/ui/host_win32.h"
@@ -73,6 +74,24 @@ void Win32Host::FocusStop(ui::Ctl id) {
   focused_face_ = id;
   SetFocus(hwnd_);
   InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// As a dialog box does: the child that had the keyboard focus gets it back
+// when the window is active again (after a message box, say).
+void Win32Host::OnActivate(WPARAM wp) {
+  if (LOWORD(wp) == WA_INACTIVE) {
+    HWND focus = GetFocus();
+    focus_before_deactivation_ = natives_.Which(focus) ? focus : nullptr;
+    return;
+  }
+  if (HIWORD(wp))
+    return;  // activated while minimised: the focus waits for the restore
+  HWND back = focus_before_deactivation_;
+  if (back && IsWindowVisible(back) && IsWindowEnabled(back)) {
+    SetFocus(back);
+  } else {
+    SetFocus(hwnd_);
+  }
 }
 
 }  // namespace zentivo::win32
