@@ -71,6 +71,7 @@ ZENTIVO_WINEPREFIX="$template" "$WINE_RUN" cmd /c exit >/dev/null 2>&1
 use_prefix() {
   [ -n "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null
   prefix="$work/prefix-$dpi"
+  rm -f "$SCREENS/dpi-$dpi-"*.png
   cp -al "$template" "$prefix"
   for f in "$prefix"/*.reg; do cp "$f" "$f.own" && mv -f "$f.own" "$f"; done
   local hex
