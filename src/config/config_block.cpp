@@ -14,6 +14,12 @@ int32_t ReadLe32(const char* p) {
                               (static_cast<uint32_t>(u[3]) << 24));
 }
 
+// A stored length that can describe a block of a file of `file_size` bytes:
+// at least the length field itself, at most the whole file.
+bool LengthFits(int32_t n, uint64_t file_size) {
+  return n >= static_cast<int32_t>(kLengthFieldSize) && static_cast<uint64_t>(n) <= file_size;
+}
+
 std::string EscapeXml(std::string_view s) {
   std::string out;
   for (char c : s) {
@@ -44,7 +50,8 @@ ExtractResult ExtractConfigBlock(const std::string& exe_path, const std::string&
   if (n == 0) return ExtractResult::kNoBlock;
   // A length that can't describe a block of this file means a damaged or
   // foreign tail: treated like an unreadable configuration.
-  if (n < static_cast<int32_t>(kLengthFieldSize) || n > *size) return ExtractResult::kFailed;
+  if (!LengthFits(n, static_cast<uint64_t>(*size)))
+    return ExtractResult::kFailed;
 
   std::string xml(static_cast<size_t>(n) - kLengthFieldSize, '\0');
   if (!exe->Seek(*size - n)) return ExtractResult::kFailed;
@@ -65,7 +72,7 @@ ExtractResult ExtractConfigBlock(const std::string& exe_path, const std::string&
 std::optional<size_t> FindBlock(std::string_view file) {
   if (file.size() < kLengthFieldSize) return std::nullopt;
   const int32_t n = ReadLe32(file.data() + file.size() - kLengthFieldSize);
-  if (n < static_cast<int32_t>(kLengthFieldSize) || static_cast<size_t>(n) > file.size())
+  if (!LengthFits(n, file.size()))
     return std::nullopt;
   return file.size() - static_cast<size_t>(n);
 }
