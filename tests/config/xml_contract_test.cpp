@@ -83,6 +83,11 @@ TEST_F(XmlContract, LoadsExactlyTheWellFormedDocuments) {
       {"control character", "<R><A>\x01</A></R>", false},
       {"byte that is not UTF-8", "<R><A>\xFF</A></R>", false},
       {"overlong UTF-8", "<R><A>\xC0\xBC</A></R>", false},
+      {"one attribute twice through two prefixes",
+       "<R xmlns:a='urn:x' xmlns:b='urn:x'><A a:c='1' b:c='2'/></R>", false},
+      {"namespaces declared and used", "<R xmlns:a='urn:x'><a:A a:c='1' c='2'/></R>", true},
+      {"what XML allows and pugixml might not",
+       "<?xml-stylesheet x?><R a='>&#9;\t' b='\xC2\x85'><!----></R>", true},
   };
   for (const auto& c : cases) {
     Load(c.xml);

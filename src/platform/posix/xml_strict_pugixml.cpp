@@ -130,16 +130,63 @@ bool IsDeclarationAcceptable(pugi::xml_node declaration) {
   return !a;
 }
 
+// MSXML reads names with namespaces: "p:local" needs a declaration of p
+// ("xmlns:p") on the element or an ancestor, and two attributes must not name
+// the same namespace and local name.
+struct QualifiedName {
+  std::string_view prefix;  // empty without a colon
+  std::string_view local;
+};
+
+std::optional<QualifiedName> SplitQualifiedName(std::string_view name) {
+  const size_t colon = name.find(':');
+  if (colon == std::string_view::npos)
+    return QualifiedName{{}, name};
+  const std::string_view local = name.substr(colon + 1);
+  if (colon == 0 || local.empty() || local.find(':') != std::string_view::npos)
+    return std::nullopt;
+  return QualifiedName{name.substr(0, colon), local};
+}
+
+constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
+
+// The namespace `prefix` stands for at `element`; nullopt when undeclared.
+std::optional<std::string_view> NamespaceOf(pugi::xml_node element, std::string_view prefix) {
+  if (prefix == "xml")
+    return kXmlNamespace;
+  const std::string declaration = "xmlns:" + std::string(prefix);
+  for (pugi::xml_node e = element; e.type() == pugi::node_element; e = e.parent()) {
+    if (const pugi::xml_attribute a = e.attribute(declaration.c_str()))
+      return std::string_view(a.value());
+  }
+  return std::nullopt;
+}
+
 bool IsElementAcceptable(pugi::xml_node element) {
-  if (!IsXmlName(element.name()))
+  const auto element_name = SplitQualifiedName(element.name());
+  if (!IsXmlName(element.name()) || !element_name ||
+      (!element_name->prefix.empty() && !NamespaceOf(element, element_name->prefix)))
     return false;
-  std::vector<std::string_view> names;
+  std::vector<std::pair<std::string_view, std::string_view>> names;  // namespace, local name
   for (pugi::xml_attribute a = element.first_attribute(); a; a = a.next_attribute()) {
     const std::string_view value = a.value();
-    if (!IsXmlName(a.name()) || value.find('<') != std::string_view::npos ||
+    const auto name = SplitQualifiedName(a.name());
+    if (!IsXmlName(a.name()) || !name || value.find('<') != std::string_view::npos ||
         !DecodeCharacterData(value))
       return false;
-    names.emplace_back(a.name());
+    if (name->prefix == "xmlns") {
+      // A prefix can't be undeclared, and "xmlns" is not one to declare.
+      if (value.empty() || name->local == "xmlns")
+        return false;
+      names.emplace_back(name->prefix, name->local);
+    } else if (name->prefix.empty()) {
+      names.emplace_back(std::string_view(), name->local);
+    } else {
+      const auto uri = NamespaceOf(element, name->prefix);
+      if (!uri)
+        return false;
+      names.emplace_back(*uri, name->local);
+    }
   }
   std::sort(names.begin(), names.end());
   return std::adjacent_find(names.begin(), names.end()) == names.end();

@@ -1,8 +1,9 @@
 // pugixml parses leniently: it takes two root elements, text outside the
 // root, a duplicate attribute, "&#0;", an unknown entity or a bare "&", a "<"
-// in an attribute value, "]]>" in text, "--" in a comment, control characters
-// and bytes that are not UTF-8. The installer's parser on Windows (MSXML)
-// refuses every one of them, and what the native reader accepts must not be
+// in an attribute value, "]]>" in text, "--" in a comment, control characters,
+// bytes that are not UTF-8, a document type declaration and undeclared
+// namespace prefixes. The installer's parser on Windows (MSXML 6) refuses
+// every one of them, and what the native reader accepts must not be
 // more than that, or the packing tool would vouch for a block the installer
 // refuses. So the document is parsed with its character references left in
 // place and the tree is checked against the XML well-formedness rules that
