@@ -86,6 +86,7 @@ TEST_F(XmlContract, LoadsExactlyTheWellFormedDocuments) {
       {"one attribute twice through two prefixes",
        "<R xmlns:a='urn:x' xmlns:b='urn:x'><A a:c='1' b:c='2'/></R>", false},
       {"namespaces declared and used", "<R xmlns:a='urn:x'><a:A a:c='1' c='2'/></R>", true},
+      {"local name that is not a name", "<R xmlns:a='urn:x'><a:1A/></R>", false},
       {"what XML allows and pugixml might not",
        "<?xml-stylesheet x?><R a='>&#9;\t' b='\xC2\x85'><!----></R>", true},
   };

@@ -24,6 +24,7 @@ TEST(XmlStrictNative, RefusesWhatMsxml6RefusesBeyondWine) {
       {"empty prefix", "<:R/>"},
       {"two colons", "<R xmlns:a='urn:x'><a:b:c/></R>"},
       {"prefix undeclared", "<R xmlns:a=''/>"},
+      {"processing instruction target with a colon", "<R><?a:b c?></R>"},
       // The packaging side writes UTF-8, and nothing else is decoded.
       {"other encoding", "<?xml version='1.0' encoding='gb2312'?><R/>"},
   };

@@ -142,10 +142,11 @@ std::optional<QualifiedName> SplitQualifiedName(std::string_view name) {
   const size_t colon = name.find(':');
   if (colon == std::string_view::npos)
     return QualifiedName{{}, name};
-  const std::string_view local = name.substr(colon + 1);
-  if (colon == 0 || local.empty() || local.find(':') != std::string_view::npos)
+  const QualifiedName q{name.substr(0, colon), name.substr(colon + 1)};
+  // Both parts are names in their own right ("p:1a" is not).
+  if (!IsXmlName(q.prefix) || !IsXmlName(q.local) || q.local.find(':') != std::string_view::npos)
     return std::nullopt;
-  return QualifiedName{name.substr(0, colon), local};
+  return q;
 }
 
 constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
@@ -206,8 +207,12 @@ bool IsNodeAcceptable(pugi::xml_node node) {
       const std::string_view text = node.value();
       return text.find("--") == std::string_view::npos && (text.empty() || text.back() != '-');
     }
-    case pugi::node_pi:
-      return IsXmlName(node.name()) && !EqualsIgnoringAsciiCase(node.name(), "xml");
+    case pugi::node_pi: {
+      // A target is a name without a colon, and "xml" in any case is reserved.
+      const std::string_view target = node.name();
+      return IsXmlName(target) && target.find(':') == std::string_view::npos &&
+             !EqualsIgnoringAsciiCase(target, "xml");
+    }
     default:
       // A declaration anywhere but at the very start, and any document type
       // declaration: MSXML 6 refuses DTDs unless told otherwise.
