@@ -12,6 +12,12 @@ int32_t ReadLe32(const char* p) {
                               (static_cast<uint32_t>(u[3]) << 24));
 }
 
+// A stored length that can describe a block of a file of `file_size` bytes:
+// at least the length field itself, at most the whole file.
+bool LengthFits(int32_t n, uint64_t file_size) {
+  return n >= static_cast<int32_t>(kBlockLengthFieldSize) && static_cast<uint64_t>(n) <= file_size;
+}
+
 }  // namespace
 
 ExtractResult ExtractConfigBlock(const std::string& exe_path, const std::string& work_dir) {
@@ -34,7 +40,7 @@ ExtractResult ExtractConfigBlock(const std::string& exe_path, const std::string&
     return ExtractResult::kNoBlock;
   // A length that can't describe a block of this file means a damaged or
   // foreign tail: treated like an unreadable configuration.
-  if (n < static_cast<int32_t>(kBlockLengthFieldSize) || n > *size)
+  if (!LengthFits(n, static_cast<uint64_t>(*size)))
     return ExtractResult::kFailed;
 
   std::string xml(static_cast<size_t>(n) - kBlockLengthFieldSize, '\0');
@@ -61,7 +67,7 @@ std::optional<size_t> FindBlock(std::string_view file) {
   if (file.size() < kBlockLengthFieldSize)
     return std::nullopt;
   const int32_t n = ReadLe32(file.data() + file.size() - kBlockLengthFieldSize);
-  if (n < static_cast<int32_t>(kBlockLengthFieldSize) || static_cast<size_t>(n) > file.size())
+  if (!LengthFits(n, file.size()))
     return std::nullopt;
   return file.size() - static_cast<size_t>(n);
 }

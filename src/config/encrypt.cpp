@@ -3,8 +3,11 @@
 namespace zentivo::config {
 namespace {
 
+// Modulo 65536, in unsigned arithmetic: promoted to int, the product
+// overflows (undefined behaviour) for most keys.
 uint16_t NextKey(uint8_t masked, uint16_t key) {
-  return static_cast<uint16_t>((masked + key) * KeyMultiplier + KeyIncrement);
+  const uint32_t sum = uint32_t{masked} + key;
+  return static_cast<uint16_t>(sum * KeyMultiplier + KeyIncrement);
 }
 
 }  // namespace
@@ -53,7 +56,8 @@ std::string EncodeSymbols(std::string_view bytes) {
   for (size_t pos = 0; pos < bytes.size(); pos += 3) {
     const size_t n = std::min<size_t>(3, bytes.size() - pos);
     uint32_t v = 0;
-    for (size_t j = 0; j < n; ++j) v |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[pos + j])) << (8 * j);
+    for (size_t j = 0; j < n; ++j)
+      v |= static_cast<uint32_t>(static_cast<uint8_t>(bytes[pos + j])) << (8 * j);
     for (size_t j = 0; j < n + 1; ++j) out.push_back(kSymbols[(v >> (6 * j)) & 63]);
   }
   return out;

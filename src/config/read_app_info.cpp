@@ -12,9 +12,13 @@ std::string DecodeStoredText(const std::string& utf8_text) {
 
 std::optional<TAppInfo> ReadAppInfo(XmlDocument& document, const std::string& path) {
   if (!document.LoadFile(path)) return std::nullopt;
+  return ReadAppInfo(document);
+}
+
+std::optional<TAppInfo> ReadAppInfo(const XmlDocument& loaded) {
   TAppInfo info;
   for (const auto& field : kAppInfoFields) {
-    auto root = document.DocumentElement();
+    auto root = loaded.DocumentElement();
     if (!root) return std::nullopt;
     const auto stored = root->ChildByName(std::string(field.name))->Text();
     if (!stored) return std::nullopt;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace zentivo::config {
 
@@ -25,6 +26,8 @@ class XmlDocument {
   virtual ~XmlDocument() = default;
   // Parses the file; false when it is missing, unreadable or not well-formed.
   [[nodiscard]] virtual bool LoadFile(const std::string& path) = 0;
+  // Parses the document's bytes as a file holding them would be parsed.
+  [[nodiscard]] virtual bool LoadText(std::string_view bytes) = 0;
   // The root element; null before a successful load.
   virtual std::unique_ptr<XmlElement> DocumentElement() const = 0;
 };

@@ -8,7 +8,8 @@ constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 bool IsLeadByte(unsigned char b) { return b >= 0x81 && b <= 0xFE; }
 bool IsTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFE && b != 0x7F; }
 
-// Decodes one UTF-8 sequence at s[i]; returns its length, or 0 when invalid.
+}  // namespace
+
 size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
   const auto b0 = static_cast<unsigned char>(s[i]);
   size_t len = 0;
@@ -40,7 +41,23 @@ size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp) {
   return len;
 }
 
-}  // namespace
+void AppendUtf8(char32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out.push_back(static_cast<char>(cp));
+  } else if (cp < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else if (cp < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+  }
+}
 
 void GbkToUtf8(std::string_view gbk, std::string& out,
                const std::function<void(unsigned char, std::string&)>& invalid) {

@@ -28,6 +28,13 @@ std::string Utf8ToGbkLossy(std::string_view utf8);
 
 bool IsValidUtf8(std::string_view s);
 
+// Decodes the UTF-8 sequence at s[i] into `cp`; its length, or 0 when it is
+// not valid UTF-8 (overlong, a surrogate, past U+10FFFF, cut short).
+size_t DecodeUtf8(std::string_view s, size_t i, char32_t& cp);
+
+// Appends the code point as UTF-8.
+void AppendUtf8(char32_t cp, std::string& out);
+
 // Converts one GBK character (1 or 2 bytes) to UTF-8; false when it is not a
 // character of code page 936. Platform-specific.
 bool GbkCharToUtf8(std::string_view gbk_char, std::string& out);

@@ -42,6 +42,25 @@ TEST(UnmaskBytes, OnlyTheHighByteMasksAndTheKeyFollowsTheInput) {
   EXPECT_EQ(static_cast<uint8_t>(UnmaskBytes(std::string("\x00\x00", 2), StartKey)[1]), k2 >> 8);
 }
 
+// Keys and bytes whose next key needs the full 32-bit product: worked out
+// apart from this code, modulo 65536.
+TEST(UnmaskBytes, KeyUpdateIsModulo65536WhereTheProductOverflows) {
+  struct Case {
+    std::string masked;
+    uint16_t key;
+    std::string plain;
+  };
+  const Case cases[] = {
+      {"\xFF\xFF\xFF\xFF\xFF\xFF", 0xFFFF, std::string("\x00\x6A\xFB\x62\xE9\x32", 6)},
+      {std::string("\x80\x00\xFF\x7F\x01\xFE", 6), StartKey, "\xBA\xBF\x6E\x61\xF8\x5C"},
+      {std::string(4, '\0'), 0x0000, std::string("\x00\x1E\x74\xD2", 4)},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(UnmaskBytes(c.masked, c.key), c.plain) << std::hex << c.key;
+    EXPECT_EQ(MaskBytes(c.plain, c.key), c.masked) << std::hex << c.key;
+  }
+}
+
 TEST(DecodeValue, IsStatelessAndKeepsZeroBytes) {
   const std::string plain("a\0b", 3);
   const std::string text = EncodeValue(plain, StartKey);

@@ -70,5 +70,15 @@ python3 -c 'import struct,sys; sys.stdout.buffer.write(struct.pack("<I", int(sys
   $((size_out - size_in - 42)) | dd of="$work/damaged.exe" bs=1 seek=$((size_out - 4)) conv=notrunc 2>/dev/null
 "$PACK" dump "$work/damaged.exe" >/dev/null 2>&1
 check "dump of damaged block exits 2" test $? -eq 2
+# Blocks the installer's parser refuses are not vouched for either.
+for xml in '<AppInfo/><AppInfo/>' '<AppInfo a="1" a="2"/>' '<AppInfo>&#0;</AppInfo>' \
+           '<AppInfo/>text'; do
+  cp "$work/in.exe" "$work/strict.exe"
+  python3 -c 'import struct,sys; x=sys.argv[1].encode(); sys.stdout.buffer.write(x + struct.pack("<I", len(x) + 4))' \
+    "$xml" >>"$work/strict.exe"
+  "$PACK" dump "$work/strict.exe" >/dev/null 2>"$work/err"
+  check "dump refuses $xml" test $? -eq 2
+  check "dump calls $xml damaged" grep -q 'damaged' "$work/err"
+done
 
 [ "$fails" -eq 0 ]

@@ -1,6 +1,8 @@
 #include <pugixml.hpp>
 
 #include "config/xml_document.h"
+#include "platform/fs.h"
+#include "platform/posix/xml_strict_pugixml.h"
 
 namespace zentivo::config {
 namespace {
@@ -19,10 +21,17 @@ class PugiElement final : public XmlElement {
 
   std::optional<std::string> Text() const override {
     pugi::xml_node first = node_.first_child();
-    if (!first) return std::string();
-    if (first.next_sibling()) return std::nullopt;
-    if (first.type() != pugi::node_pcdata && first.type() != pugi::node_cdata) return std::nullopt;
-    return std::string(first.value());
+    if (!first)
+      return std::string();
+    if (first.next_sibling())
+      return std::nullopt;
+    // The document was checked whole when it was loaded, so its references
+    // decode.
+    if (first.type() == pugi::node_pcdata)
+      return strict_xml::DecodeCharacterData(first.value());
+    if (first.type() == pugi::node_cdata)
+      return std::string(first.value());
+    return std::nullopt;
   }
 
  private:
@@ -32,20 +41,26 @@ class PugiElement final : public XmlElement {
 class PugiDocument final : public XmlDocument {
  public:
   bool LoadFile(const std::string& path) override {
-    std::string native = path;
-    for (char& c : native) {
-      if (c == '\\') c = '/';
+    const auto bytes = fs::ReadWholeFile(path);
+    if (!bytes) {
+      loaded_ = false;
+      return false;
     }
+    return LoadText(*bytes);
+  }
+
+  bool LoadText(std::string_view bytes) override {
     // Comments are kept as nodes so that an element holding one is refused,
     // as the Windows parser's DOM would show it.
-    const auto result = doc_.load_file(native.c_str(), pugi::parse_default | pugi::parse_comments,
-                                       pugi::encoding_utf8);
-    loaded_ = static_cast<bool>(result) && doc_.document_element();
+    const auto result = doc_.load_buffer(bytes.data(), bytes.size(), strict_xml::kParseOptions,
+                                         pugi::encoding_utf8);
+    loaded_ = result && strict_xml::IsWellFormed(bytes, doc_);
     return loaded_;
   }
 
   std::unique_ptr<XmlElement> DocumentElement() const override {
-    if (!loaded_) return nullptr;
+    if (!loaded_)
+      return nullptr;
     return std::make_unique<PugiElement>(doc_.document_element());
   }
 
@@ -56,6 +71,8 @@ class PugiDocument final : public XmlDocument {
 
 }  // namespace
 
-std::unique_ptr<XmlDocument> CreateXmlDocument() { return std::make_unique<PugiDocument>(); }
+std::unique_ptr<XmlDocument> CreateXmlDocument() {
+  return std::make_unique<PugiDocument>();
+}
 
 }  // namespace zentivo::config

@@ -2,6 +2,9 @@
 #include <msxml2.h>
 #include <objbase.h>
 
+#include <climits>
+#include <cstring>
+
 #include "config/xml_document.h"
 #include "platform/win32/com_ptr.h"
 #include "platform/win32/wide.h"
@@ -69,12 +72,6 @@ class MsxmlElement final : public XmlElement {
 class MsxmlDocument final : public XmlDocument {
  public:
   bool LoadFile(const std::string& path) override {
-    doc_.Reset();
-    if (!Create()) return false;
-    doc_->put_async(VARIANT_FALSE);
-    doc_->put_validateOnParse(VARIANT_FALSE);
-    doc_->put_resolveExternals(VARIANT_FALSE);
-
     std::wstring wide = win32::Widen(path);
     for (auto& c : wide) {
       if (c == L'/') c = L'\\';
@@ -84,6 +81,50 @@ class MsxmlDocument final : public XmlDocument {
     VariantInit(&source);
     source.vt = VT_BSTR;
     source.bstrVal = name.get();
+    return Load(source);
+  }
+
+  bool LoadText(std::string_view bytes) override {
+    // A byte array is parsed as the file would be: the encoding comes from
+    // the byte-order mark or the declaration.
+    doc_.Reset();
+    if (bytes.empty() || bytes.size() > ULONG_MAX)
+      return false;
+    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    if (!array)
+      return false;
+    VARIANT source;
+    VariantInit(&source);
+    source.vt = VT_ARRAY | VT_UI1;
+    source.parray = array;  // VariantClear destroys it
+    void* data = nullptr;
+    bool loaded = false;
+    if (SUCCEEDED(SafeArrayAccessData(array, &data))) {
+      std::memcpy(data, bytes.data(), bytes.size());
+      SafeArrayUnaccessData(array);
+      loaded = Load(source);
+    }
+    VariantClear(&source);
+    return loaded;
+  }
+
+  std::unique_ptr<XmlElement> DocumentElement() const override {
+    if (!doc_)
+      return nullptr;
+    ComPtr<IXMLDOMElement> root;
+    if (FAILED(doc_->get_documentElement(root.Put())) || !root)
+      return nullptr;
+    return std::make_unique<MsxmlElement>(root.As<IXMLDOMNode>(IID_IXMLDOMNode));
+  }
+
+ private:
+  bool Load(const VARIANT& source) {
+    doc_.Reset();
+    if (!Create())
+      return false;
+    doc_->put_async(VARIANT_FALSE);
+    doc_->put_validateOnParse(VARIANT_FALSE);
+    doc_->put_resolveExternals(VARIANT_FALSE);
     VARIANT_BOOL ok = VARIANT_FALSE;
     const HRESULT hr = doc_->load(source, &ok);
     if (FAILED(hr) || ok != VARIANT_TRUE) {
@@ -98,14 +139,6 @@ class MsxmlDocument final : public XmlDocument {
     return true;
   }
 
-  std::unique_ptr<XmlElement> DocumentElement() const override {
-    if (!doc_) return nullptr;
-    ComPtr<IXMLDOMElement> root;
-    if (FAILED(doc_->get_documentElement(root.Put())) || !root) return nullptr;
-    return std::make_unique<MsxmlElement>(root.As<IXMLDOMNode>(IID_IXMLDOMNode));
-  }
-
- private:
   bool Create() {
     // The newest parser the system has; every Windows since XP has 3.0.
     for (const wchar_t* progid : {L"Msxml2.DOMDocument.6.0", L"Msxml2.DOMDocument.3.0"}) {

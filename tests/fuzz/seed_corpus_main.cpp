@@ -1,0 +1,169 @@
+// fuzz-seeds OUT: writes the seed inputs of every fuzz target into
+// OUT/<target>/, built from the same kinds of values, blocks and archives
+// the tests use, so that no binary corpus is kept in the repository.
+#include <cstdio>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "config/app_info.h"
+#include "config/config_block.h"
+#include "config/encrypt.h"
+#include "install/zip_builder.h"
+#include "pack/block_writer.h"
+#include "platform/fs.h"
+#include "platform/text.h"
+
+namespace zentivo {
+namespace {
+
+using Seeds = std::vector<std::string>;
+
+std::string KeyBytes(uint16_t key) {
+  return {static_cast<char>(key & 0xFF), static_cast<char>(key >> 8)};
+}
+
+std::string Gbk(const std::string& utf8) {
+  return text::Utf8ToGbk(utf8).value_or(utf8);
+}
+
+Seeds DecodeValueSeeds() {
+  const std::string key = KeyBytes(config::StartKey);
+  Seeds seeds = {
+      key,          key + "0",     key + "01",           key + "012",
+      key + "0123", key + "01234", KeyBytes(0) + "zz-_", KeyBytes(0xFFFF) + "not in the alphabet!"};
+  for (const std::string& v :
+       {std::string("QUENXRPX_Word2007"), std::string("100176-1"), Gbk("Zentivo 2014 演示版"),
+        std::string("a\0b", 3), std::string(40, '\xFF')})
+    seeds.push_back(key + config::EncodeValue(v, config::StartKey));
+  return seeds;
+}
+
+std::vector<std::pair<std::string, std::string>> EditionValues(bool with_gp) {
+  const std::vector<std::pair<std::string, std::string>> plain = {
+      {"AppInfoID", "7"},
+      {"AppName", Gbk("Zentivo 2014 演示版")},
+      {"AppEName", "QUENXRPX_Word2007"},
+      {"AppVersion", "2014.1"},
+      {"AgentVersion", "100176-1"},
+      {"HomePage", "http://127.0.0.1/"},
+      {"Price", Gbk("免费")}};
+  std::vector<std::pair<std::string, std::string>> encoded;
+  for (const auto& [name, value] : plain)
+    encoded.emplace_back(name, config::EncodeValue(value, config::StartKey));
+  if (with_gp)
+    encoded.emplace_back("IsGP", "1");  // written plain, as the packaging side does
+  for (auto name : config::kTrailingElements) encoded.emplace_back(std::string(name), "");
+  return encoded;
+}
+
+Seeds AppInfoSeeds() {
+  const std::string program("MZ program image \0\x01\x02", 21);
+  const std::string xml = config::MakeConfigXml(EditionValues(true));
+  const std::string value = config::EncodeValue("v", config::StartKey);
+  Seeds seeds = {
+      program + config::MakeBlock(xml),
+      program + config::MakeBlock(config::MakeConfigXml(EditionValues(false))),
+      program + config::MakeBlock("<Other><AppName>" + value + "</AppName></Other>"),
+      program + config::MakeBlock("<AppInfo><AppName><![CDATA[" + value +
+                                  "]]></AppName><appname/><AppEName>a&amp;b</AppEName>"
+                                  "<QQ><!-- x --></QQ></AppInfo>"),
+      program + config::MakeBlock("<?xml version=\"1.0\"?>\n<AppInfo>\n<AppName>" + value +
+                                  "</AppName>\n<AppName>second</AppName>\n</AppInfo>\n"),
+      program + config::MakeBlock(""),
+      program + std::string(4, '\0'),
+  };
+  return seeds;
+}
+
+Seeds ExtractSeeds() {
+  using testing::ZipBuilder;
+  using testing::ZipItem;
+  Seeds seeds;
+  seeds.push_back(ZipBuilder()
+                      .File("readme.txt", "hello hello hello hello")
+                      .Folder("Images/")
+                      .File("Images/logo.bin", testing::NoiseBytes(300, 1), 0)
+                      .File("TestFlash/a/b/deep.txt", std::string(1000, 'x'))
+                      .File("empty.txt", "")
+                      .Build());
+  seeds.push_back(ZipBuilder()
+                      .Add({.name = "dd.txt", .data = "descriptor", .data_descriptor = true})
+                      .Add({.name = "bare.txt",
+                            .data = "no signature",
+                            .data_descriptor = true,
+                            .descriptor_signature = false})
+                      .Build());
+  seeds.push_back(ZipBuilder()
+                      .Add({.name = "bad_crc.txt", .data = "c", .crc = 7})
+                      .Add({.name = "short.txt", .data = "long data", .declared_size = 3})
+                      .Add({.name = "long.txt", .data = "s", .method = 0, .declared_size = 9})
+                      .File("good.txt", "g")
+                      .Build());
+  seeds.push_back(
+      ZipBuilder()
+          .Add({.name = "secret.txt", .data = "s", .flags = 1})
+          .Add({.name = "bzip2.txt", .data = "b", .method = 12})
+          .Add({.name = "zip64.txt", .data = "z", .method = 0, .declared_size = 0xFFFFFFFF})
+          .Add({.name = "link",
+                .data = "target",
+                .version_made_by = 0x0314,
+                .external_attributes = 0120777u << 16})
+          .Build());
+  seeds.push_back(ZipBuilder()
+                      .Add({.name = "\xD6\xD0\xCE\xC4\\\x81\x5C\xB1\xED.txt", .data = "gbk"})
+                      .Add({.name = "文档/说明.txt", .data = "utf8", .flags = 0x0800})
+                      .File("../escape.txt", "up")
+                      .File("C:\\abs\\x.txt", "drive")
+                      .File("/root.txt", "root")
+                      .File("nul.txt", "device")
+                      .Add({.name = "ro.txt", .data = "r", .external_attributes = 0x21})
+                      .Build());
+  auto piped =
+      ZipBuilder().File("piped.txt", "from a pipe").Comment("PK\x05\x06 in a comment").Build();
+  piped.insert(testing::EndRecordOffset(piped),
+               std::string("PK\x06\x07", 4) + std::string(16, '\0'));
+  seeds.push_back(piped);
+  seeds.push_back(ZipBuilder().Build());
+  return seeds;
+}
+
+bool WriteSeeds(const std::string& dir, const Seeds& seeds) {
+  if (!fs::MakeDirectories(dir))
+    return false;
+  for (size_t i = 0; i < seeds.size(); ++i) {
+    if (!fs::WriteWholeFile(dir + "/seed-" + std::to_string(i), seeds[i]))
+      return false;
+  }
+  return true;
+}
+
+// The worker's reply handling reads its script from any bytes: a few plain
+// ones start it off (all zero bytes is a healthy server and a one-range file).
+std::vector<std::string> HttpReplySeeds() {
+  std::string counting;
+  for (int i = 0; i < 256; ++i) counting += static_cast<char>(i);
+  return {std::string(64, '\0'), std::string(64, '\xFF'), counting,
+          std::string(16, '\x01') + std::string(48, '\x07')};
+}
+
+}  // namespace
+}  // namespace zentivo
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fputs("usage: fuzz-seeds OUT-FOLDER\n", stderr);
+    return 2;
+  }
+  const std::string out = argv[1];
+  using namespace zentivo;
+  const bool ok = WriteSeeds(out + "/fuzz_decode_value", DecodeValueSeeds()) &&
+                  WriteSeeds(out + "/fuzz_app_info", AppInfoSeeds()) &&
+                  WriteSeeds(out + "/fuzz_extract", ExtractSeeds()) &&
+                  WriteSeeds(out + "/fuzz_http_replies", HttpReplySeeds());
+  if (!ok) {
+    std::fprintf(stderr, "fuzz-seeds: cannot write into %s\n", out.c_str());
+    return 1;
+  }
+  return 0;
+}
