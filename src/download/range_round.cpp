@@ -5,6 +5,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -87,8 +88,6 @@ class RangeRound {
   // The worker's side: writes what the head range has brought, in order,
   // and decides how the round ends.
   RoundEnd Coordinate() {
-    const Clock::time_point round_start = Clock::now();
-    int64_t round_bytes = 0;
     for (;;) {
       std::unique_lock lock(m_);
       due_.wait(lock, [this] { return Due(); });
@@ -110,7 +109,6 @@ class RangeRound {
         if (status != PartialFile::Status::kOk)
           return {RoundEnd::Kind::kFailed, PartialFileStatusText(status), nullptr};
         head.written += static_cast<int64_t>(length);
-        round_bytes += static_cast<int64_t>(length);
         continue;
       }
       // The head has ended and all it brought is in the .tmp.
@@ -125,9 +123,9 @@ class RangeRound {
       if (head.got < head.size)
         return {RoundEnd::Kind::kAskAgain, {}, nullptr};
       if (head.size == kRangeStep + 1) {
-        const double elapsed = Seconds(Clock::now() - round_start);
+        const double receiving = Seconds(Clock::now() - *first_arrival_);
         s_.window.OnRange(Seconds(head.first_byte - head.sent),
-                          elapsed > 0 ? static_cast<double>(round_bytes) / elapsed : 0, head.size);
+                          receiving > 0 ? static_cast<double>(arrived_) / receiving : 0, head.size);
       }
       head.bytes.reset();
       if (++head_ == slots_.size())
@@ -262,6 +260,8 @@ class RangeRound {
       if (slot.abort || whole_ >= 0)
         return false;
       slot.first_byte = Clock::now();
+      if (!first_arrival_)
+        first_arrival_ = slot.first_byte;
     }
     switch (CheckRangeReply(reply, slot.first, s_.remote)) {
       case ReplyUse::kAppend:
@@ -312,6 +312,7 @@ class RangeRound {
     const size_t take = std::min(piece.size(), room);
     std::copy_n(piece.data(), take, slot.bytes.get() + slot.got);
     slot.got += static_cast<int64_t>(take);
+    arrived_ += static_cast<int64_t>(take);
     if (i == head_)
       due_.notify_all();
     return piece.size() <= room;
@@ -342,6 +343,9 @@ class RangeRound {
   size_t next_ = 0;                 // the next range to issue
   size_t head_ = 0;                 // the range at the .tmp's end
   int window_ = 1;
+  // What the round's ranges have brought, since the first of their replies.
+  int64_t arrived_ = 0;
+  std::optional<Clock::time_point> first_arrival_;
   bool stop_ = false;
   std::atomic<long> whole_ = -1;  // the range whose reply is the whole file
 };

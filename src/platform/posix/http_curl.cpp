@@ -1,6 +1,8 @@
-// TIdHTTP over libcurl. One easy handle per client, so the range requests of
-// one file travel over one kept-alive connection; Disconnect drops the handle
-// and with it the connection.
+// TIdHTTP over libcurl. One easy handle per client, so the requests of a
+// client travel over one kept-alive connection; Disconnect drops the handle
+// and with it the connection. The worker keeps several ranges in flight with
+// several clients, each driven by a thread of its own (easy handles are
+// independent, and curl_global_init runs once).
 #include <curl/curl.h>
 #include <strings.h>
 
