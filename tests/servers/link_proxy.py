@@ -4,9 +4,10 @@ given one-way time in each direction and carries the bytes of all its
 connections through one line of a given rate per direction, like a user's
 access line with the update server a province away.
 
-    link_proxy.py UPSTREAM_PORT --delay-ms D --rate-mbit R [--lifetime S] [--log FILE]
+    link_proxy.py UPSTREAM_PORT --delay-ms D --rate-mbit R [--port P] [--lifetime S] [--log FILE]
 
-Listens on a free loopback port and prints it on the first line of stdout.
+Listens on loopback port P (a free one by default) and prints it on the
+first line of stdout.
 A rate of 0 is no limit. It stops by itself after --lifetime seconds
 (default 600) or when stdin closes (so a crashed caller leaves nothing
 running). --log gets one line per request seen: "SECONDS METHOD PATH", and a
@@ -107,6 +108,7 @@ async def main():
     ap.add_argument("upstream_port", type=int)
     ap.add_argument("--delay-ms", type=float, default=0)
     ap.add_argument("--rate-mbit", type=float, default=0)
+    ap.add_argument("--port", type=int, default=0)
     ap.add_argument("--lifetime", type=float, default=600)
     ap.add_argument("--log")
     args = ap.parse_args()
@@ -128,7 +130,7 @@ async def main():
         for w in (client_writer, server_writer):
             w.close()
 
-    server = await asyncio.start_server(serve, "127.0.0.1", 0)
+    server = await asyncio.start_server(serve, "127.0.0.1", args.port)
     print(server.sockets[0].getsockname()[1], flush=True)
     loop = asyncio.get_running_loop()
     stdin_closed = loop.create_future()
