@@ -16,6 +16,7 @@ line; SECONDS are since the proxy started.
 """
 import argparse
 import asyncio
+import os
 import sys
 import time
 
@@ -146,13 +147,10 @@ async def main():
         pass
     server.close()
     log.close()
-    for task in asyncio.all_tasks():
-        if task is not asyncio.current_task():
-            task.cancel()
+    # Connections still open end with the process.
+    sys.stdout.flush()
+    os._exit(0)
 
 
 if __name__ == "__main__":
-    try:
-        asyncio.run(main())
-    except (asyncio.CancelledError, KeyboardInterrupt):
-        pass
+    asyncio.run(main())
