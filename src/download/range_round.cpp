@@ -54,7 +54,7 @@ class RangeRound {
       slot.range = RangeValue(r, static_cast<double>(setup.remote));
       r += kRangeStep + 1;
     }
-    window_ = setup.window.Size();
+    window_bytes_ = setup.window.Bytes();
   }
 
   RoundEnd Run() {
@@ -76,7 +76,8 @@ class RangeRound {
  private:
   // Enough connections for the window, as far as there are clients.
   void Spawn() {
-    const size_t wanted = std::min(static_cast<size_t>(window_), slots_.size());
+    const size_t wanted =
+        std::min(static_cast<size_t>(s_.window.Ranges(kRangeStep + 1)), slots_.size());
     while (threads_.size() < wanted) {
       TIdHTTP* client = s_.client(static_cast<int>(threads_.size()));
       if (!client)
@@ -130,7 +131,7 @@ class RangeRound {
       head.bytes.reset();
       if (++head_ == slots_.size())
         return {};
-      window_ = s_.window.Size();
+      window_bytes_ = s_.window.Bytes();
       lock.unlock();
       ticket_.notify_all();
       Spawn();
@@ -185,6 +186,7 @@ class RangeRound {
         if (stop_ || whole_ >= 0 || next_ >= slots_.size())
           return;
         i = next_++;
+        outstanding_ += slots_[i].size;
         slots_[i].bytes =
             std::make_unique_for_overwrite<char[]>(static_cast<size_t>(slots_[i].size));
       }
@@ -192,11 +194,12 @@ class RangeRound {
     }
   }
 
-  // The next range may start: the one before it has started, and the
-  // ranges between the .tmp's end and it fit the window.
+  // The next range may start: the one before it has started, the link
+  // has room for more than is asked for already, and the ranges between
+  // the .tmp's end and it fit in memory.
   bool MayIssue() const {
-    return (next_ == 0 || slots_[next_ - 1].started) &&
-           next_ - head_ < static_cast<size_t>(window_);
+    return (next_ == 0 || slots_[next_ - 1].started) && outstanding_ < window_bytes_ &&
+           next_ - head_ < static_cast<size_t>(kMaxInFlight);
   }
 
   void Fetch(TIdHTTP& client, size_t i) {
@@ -234,6 +237,7 @@ class RangeRound {
     {
       std::lock_guard lock(m_);
       slot.ended = true;
+      outstanding_ -= slot.size - slot.got;  // what will not come now
       slot.error = error;
       slot.kind = kind;
       slot.dropped = dropped && !slot.abort;
@@ -313,8 +317,11 @@ class RangeRound {
     std::copy_n(piece.data(), take, slot.bytes.get() + slot.got);
     slot.got += static_cast<int64_t>(take);
     arrived_ += static_cast<int64_t>(take);
+    outstanding_ -= static_cast<int64_t>(take);
     if (i == head_)
       due_.notify_all();
+    if (MayIssue())
+      ticket_.notify_one();
     return piece.size() <= room;
   }
 
@@ -342,7 +349,8 @@ class RangeRound {
   std::condition_variable due_;     // the worker waits for bytes or an end
   size_t next_ = 0;                 // the next range to issue
   size_t head_ = 0;                 // the range at the .tmp's end
-  int window_ = 1;
+  int64_t window_bytes_ = 1;        // the window's Bytes() for this round
+  int64_t outstanding_ = 0;         // asked for and not received yet
   // What the round's ranges have brought, since the first of their replies.
   int64_t arrived_ = 0;
   std::optional<Clock::time_point> first_arrival_;
