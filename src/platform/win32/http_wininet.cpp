@@ -169,7 +169,10 @@ class WinInetHttpClient final : public TIdHTTP {
       DWORD conns = kMaxInFlight + 1;
       for (DWORD option :
            {INTERNET_OPTION_MAX_CONNS_PER_SERVER, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER}) {
-        InternetSetOptionW(session_.get(), option, &conns, sizeof conns);
+        // Older WinINet takes the limit only process-wide; this process
+        // talks to our update host alone.
+        if (!InternetSetOptionW(session_.get(), option, &conns, sizeof conns))
+          InternetSetOptionW(nullptr, option, &conns, sizeof conns);
       }
     }
     if (connection_ && (url.host != host_ || url.port != port_))
