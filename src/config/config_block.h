@@ -7,18 +7,19 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "config/app_info.h"
 
 namespace zentivo::config {
 
 inline constexpr std::string_view kAppInfoFileName = "appinfo.xml";
+// The length field at the block's end.
+inline constexpr size_t kBlockLengthFieldSize = 4;
 
 enum class ExtractResult {
-  kWritten,    // appinfo.xml written from the block
-  kNoBlock,    // a stored length of 0: nothing extracted, nothing created
-  kFailed,     // unreadable executable, impossible length, or unwritable folder
+  kWritten,  // appinfo.xml written from the block
+  kNoBlock,  // a stored length of 0: nothing extracted, nothing created
+  kFailed,   // unreadable executable, impossible length, or unwritable folder
 };
 
 // Copies the block's XML text out of `exe_path` into work_dir + "\appinfo.xml",
@@ -30,14 +31,5 @@ enum class ExtractResult {
 // Where the block starts in `file`, when its last 4 bytes name a plausible
 // block (length 4 .. file size); nullopt otherwise. Used by the packing tool.
 std::optional<size_t> FindBlock(std::string_view file);
-
-// The block for `xml`: the text followed by its length field.
-std::string MakeBlock(std::string_view xml);
-
-// The XML text as the packaging side writes it: declaration, root AppInfo,
-// one tab-indented child per field in table order and then the empty
-// trailing elements, CR LF after every line. `encoded` holds each field's
-// text as it is to stand in the file (already encoded where it should be).
-std::string MakeConfigXml(const std::vector<std::pair<std::string, std::string>>& encoded);
 
 }  // namespace zentivo::config

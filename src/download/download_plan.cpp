@@ -67,4 +67,18 @@ DownloadPlan BuildDownloadPlan(const std::string& agent_version, const std::stri
   return plan;
 }
 
+std::vector<PlannedFile> PlannedFiles(const DownloadPlan& plan) {
+  const auto optional = [](bool asked) { return asked ? PlanNeed::kIfProbed : PlanNeed::kLeftOut; };
+  return {
+      {kSetupZip, plan.SetupPath, PlanNeed::kAlways},
+      {kMaindbDb, plan.MaindbPath, PlanNeed::kAlways},
+      {kExeIco, plan.IconPath, optional(plan.FetchIcon)},
+      {kUninstallExe, plan.UninstallPath, PlanNeed::kAlways},
+      {kTestFlashZip, plan.TestFlashPath, PlanNeed::kAlways},
+      {kTestFlash2Zip, plan.TestFlash2Path, PlanNeed::kIfProbed},
+      {kTestFlash3Zip, plan.TestFlash3Path, optional(plan.IncludeTestFlash3)},
+      {kPlayFlashZip, plan.PlayFlashPath, optional(plan.IncludePlayFlash)},
+  };
+}
+
 }  // namespace zentivo::download

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zentivo::download {
 
@@ -38,5 +39,23 @@ struct DownloadPlan {
 // Every substring test is case-sensitive.
 DownloadPlan BuildDownloadPlan(const std::string& agent_version, const std::string& app_name,
                                const std::string& app_ename);
+
+// What the worker does with one of the eight files.
+enum class PlanNeed {
+  kAlways,    // fetched in every installation; a missing file stops it
+  kIfProbed,  // probed with HEAD and fetched only when its size isn't 0
+  kLeftOut,   // this edition never asks for it
+};
+
+struct PlannedFile {
+  std::string_view name;  // the file's name in WorkDir
+  std::string path;       // its path after ServerRoot
+  PlanNeed need = PlanNeed::kAlways;
+};
+
+// The eight files in download order ("setup.zip", "Maindb.db", "exe.ico",
+// "uninstall.exe", "TestFlash.zip", "TestFlash2.zip", "TestFlash3.zip",
+// "PlayFlash.zip") with what the plan makes of each.
+std::vector<PlannedFile> PlannedFiles(const DownloadPlan& plan);
 
 }  // namespace zentivo::download

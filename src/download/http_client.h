@@ -1,5 +1,7 @@
 // The HTTP/1.1 client the download engine needs (the system calls it TIdHTTP):
-// HEAD and GET, a GET body handed over as it arrives, one "Range" header,
+// HEAD and GET over http or https (TLS with the system's certificate
+// checks; a failed check is an error, never a fallback to an unchecked
+// connection), a GET body handed over as it arrives, one "Range" header,
 // redirects on or off, the reply's Content-Length, error replies raised with
 // their status line, two transfer events on the requesting thread, and
 // closing the connection. The platform layer provides the backend (libcurl
@@ -30,10 +32,11 @@ class EIdHTTPProtocolException : public std::runtime_error {
 
 // What went wrong in a request that got no error reply.
 enum class HttpFailureKind {
-  kConnect,  // no connection to the server
-  kTimeout,  // no connection in time, or no byte for too long
-  kBroken,   // the connection broke or the body ended early
-  kAborted,  // the caller's reply handler or body sink said stop
+  kConnect,      // no connection to the server
+  kTimeout,      // no connection in time, or no byte for too long
+  kBroken,       // the connection broke or the body ended early
+  kAborted,      // the caller's reply handler or body sink said stop
+  kCertificate,  // https: the server's certificate failed the system's checks
   kOther,
 };
 
@@ -48,6 +51,8 @@ inline std::string HttpFailureText(HttpFailureKind kind) {
       return "网络连接中断";
     case HttpFailureKind::kAborted:
       return "下载已中止";
+    case HttpFailureKind::kCertificate:
+      return "服务器证书无效，无法建立安全连接";
     case HttpFailureKind::kOther:
       break;
   }
@@ -77,6 +82,7 @@ struct HttpReply {
   std::string content_range;    // the Content-Range header, empty when absent
   std::string etag;             // the ETag header, empty when absent
   std::string last_modified;    // the Last-Modified header, empty when absent
+  std::string content_encoding;  // the Content-Encoding header, empty when absent
 };
 
 class TIdHTTP {

@@ -9,10 +9,6 @@ constexpr std::string_view kLengthKey = "length ";
 constexpr std::string_view kEtagKey = "etag ";
 constexpr std::string_view kLastModifiedKey = "last-modified ";
 
-bool BothAndDiffer(const std::string& a, const std::string& b) {
-  return !a.empty() && !b.empty() && a != b;
-}
-
 }  // namespace
 
 FileVersion FileVersion::Of(const HttpReply& head) {
@@ -31,7 +27,11 @@ bool FileVersion::Matches(const FileVersion& other) const {
     return false;
   if (!etag.empty() && !other.etag.empty())
     return etag == other.etag;
-  return !BothAndDiffer(last_modified, other.last_modified);
+  // A validator that only one side has can't vouch for the other: a server
+  // that stopped sending it may well have changed the file too.
+  if (!last_modified.empty() || !other.last_modified.empty())
+    return last_modified == other.last_modified;
+  return etag.empty() && other.etag.empty();
 }
 
 std::string FileVersion::Serialize() const {

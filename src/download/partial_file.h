@@ -30,8 +30,9 @@ struct FileVersion {
   // The value of an "If-Range" header that asks for the rest of this version
   // only: a strong ETag, else Last-Modified; empty when there is neither.
   std::string IfRangeValue() const;
-  // True when `other` may be the same version: same length, and no
-  // validator that both carry differs.
+  // True when `other` may be the same version: the same length, the same
+  // ETag when both have one, else the same Last-Modified; a validator on
+  // one side only is no match.
   bool Matches(const FileVersion& other) const;
 
   std::string Serialize() const;

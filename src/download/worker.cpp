@@ -14,6 +14,7 @@
 #include "download/run_downloads.h"
 #include "download/transfer_progress.h"
 #include "platform/fs.h"
+#include "platform/http_url.h"
 
 namespace zentivo::download {
 namespace {
@@ -92,7 +93,7 @@ std::unique_ptr<TIdHTTP> MakeTransferClient(const WorkerSettings& settings,
 }  // namespace
 
 std::string DefaultServerRoot() {
-  return std::string("http://") + build::kUpdateHost;
+  return platform::ServerRootFromSetting(build::kUpdateHost);
 }
 
 void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {

@@ -12,14 +12,15 @@
 namespace zentivo::download {
 
 struct WorkerSettings {
-  std::string ServerRoot;  // "http://" + host[:port], no trailing slash
+  std::string ServerRoot;  // "http://" or "https://" + host[:port], no trailing slash
   std::string WorkDir;     // the working folder, no trailing separator
   config::TAppInfo AppInfo;
   // Every request's connect and no-progress timeouts.
   HttpTimeouts Timeouts;
 };
 
-// "http://" + the update host the build was configured with.
+// The update server the build was configured with: "http://" + host[:port],
+// or the setting as it stands when it names its scheme ("https://...").
 std::string DefaultServerRoot();
 
 // Creates the worker, which reports to `ui`, and starts it. `ui` must stay

@@ -6,8 +6,10 @@ namespace zentivo::platform {
 namespace {
 
 constexpr std::string_view kScheme = "http://";
+constexpr std::string_view kSecureScheme = "https://";
+constexpr int kSecurePort = 443;
 
-bool StartsWithNoCase(const std::string& s, std::string_view prefix) {
+bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
   if (s.size() < prefix.size())
     return false;
   for (size_t i = 0; i < prefix.size(); ++i) {
@@ -20,9 +22,15 @@ bool StartsWithNoCase(const std::string& s, std::string_view prefix) {
 }  // namespace
 
 std::optional<HttpUrl> ParseHttpUrl(const std::string& url) {
-  if (!StartsWithNoCase(url, kScheme))
+  HttpUrl out;
+  size_t authority_start = kScheme.size();
+  if (StartsWithNoCase(url, kSecureScheme)) {
+    out.secure = true;
+    out.port = kSecurePort;
+    authority_start = kSecureScheme.size();
+  } else if (!StartsWithNoCase(url, kScheme)) {
     return std::nullopt;
-  const size_t authority_start = kScheme.size();
+  }
   size_t authority_end = url.find_first_of("/?#", authority_start);
   if (authority_end == std::string::npos)
     authority_end = url.size();
@@ -30,7 +38,6 @@ std::optional<HttpUrl> ParseHttpUrl(const std::string& url) {
   if (const size_t at = authority.rfind('@'); at != std::string::npos)
     authority.erase(0, at + 1);
 
-  HttpUrl out;
   std::string port_text;
   if (!authority.empty() && authority[0] == '[') {
     const size_t close = authority.find(']');
@@ -73,13 +80,15 @@ std::optional<HttpUrl> ParseHttpUrl(const std::string& url) {
 }
 
 std::string ResolveLocation(const std::string& base_url, const std::string& location) {
-  if (StartsWithNoCase(location, kScheme) || StartsWithNoCase(location, "https://"))
+  if (StartsWithNoCase(location, kScheme) || StartsWithNoCase(location, kSecureScheme))
     return location;
-  const size_t authority_end = base_url.find_first_of("/?#", kScheme.size());
+  const bool secure = StartsWithNoCase(base_url, kSecureScheme);
+  const size_t authority_end =
+      base_url.find_first_of("/?#", secure ? kSecureScheme.size() : kScheme.size());
   const std::string origin =
       authority_end == std::string::npos ? base_url : base_url.substr(0, authority_end);
   if (location.rfind("//", 0) == 0)
-    return "http:" + location;
+    return (secure ? "https:" : "http:") + location;
   if (!location.empty() && location[0] == '/')
     return origin + location;
   // Relative to the base's folder.
@@ -88,6 +97,15 @@ std::string ResolveLocation(const std::string& base_url, const std::string& loca
     base_path.erase(q);
   base_path.erase(base_path.rfind('/') + 1);
   return origin + base_path + location;
+}
+
+std::string ServerRootFromSetting(std::string_view setting) {
+  while (!setting.empty() && setting.back() == '/') setting.remove_suffix(1);
+  for (std::string_view scheme : {kSecureScheme, kScheme}) {
+    if (StartsWithNoCase(setting, scheme))
+      return std::string(scheme) + std::string(setting.substr(scheme.size()));
+  }
+  return std::string(kScheme) + std::string(setting);
 }
 
 }  // namespace zentivo::platform

@@ -98,29 +98,7 @@ void InstallerWindow::lbl5Click() {
     return;
   }
 
-  // The Preparing view: the cancel button takes the primary button's place.
-  Hide(Ctl::edt1);
-  SetLeft(Ctl::img4, 504);
-  SetTop(Ctl::img4, 345);
-  Show(Ctl::img4);
-  SetLeft(Ctl::lbl6, 545);
-  SetTop(Ctl::lbl6, 353);
-  Show(Ctl::lbl6);
-  Hide(Ctl::lbl5);
-  Hide(Ctl::img2);
-  Hide(Ctl::img3);
-  Hide(Ctl::lbl4);
-  Show(Ctl::lbl7);
-  Show(Ctl::lbl8);
-  Show(Ctl::lbl9);
-  const int half = control(Ctl::img1).bounds.width / 2;
-  SetText(Ctl::lbl19, std::string(kStatusLoading));
-  SetTop(Ctl::lbl19, 312);
-  SetLeft(Ctl::lbl19, half - control(Ctl::lbl19).bounds.width / 2);
-  Show(Ctl::lbl19);
-  SetLeft(Ctl::pb1, half - control(Ctl::pb1).bounds.width / 2);
-  SetDoubleBuffered(Ctl::pb1, true);
-  Show(Ctl::pb1);
+  ShowPreparingView();
 
   // One worker per run; CurrentWorker is never replaced.
   if (worker_ || !deps_.launch_worker)

@@ -18,6 +18,10 @@ Font Tahoma9() {
   return Font{"Tahoma", 9, false, false};
 }
 
+Rect Button(Place at) {
+  return {at.left, at.top, kButtonWidth, kButtonHeight};
+}
+
 struct Builder {
   Controls& all;
 
@@ -30,11 +34,11 @@ struct Builder {
     c.picture = std::string(ControlName(id));
     return c;
   }
-  Control& Label(Ctl id, int left, int top, std::string text, bool shown,
-                 Cursor cursor = Cursor::kDefault, Font font = {}, Color color = kBlack) {
+  Control& Label(Ctl id, Place at, std::string text, bool shown, Cursor cursor = Cursor::kDefault,
+                 Font font = {}, Color color = kBlack) {
     Control& c = all[Index(id)];
     c.kind = ControlKind::kLabel;
-    c.bounds = {left, top, 0, 0};
+    c.bounds = {at.left, at.top, 0, 0};
     c.text = std::move(text);
     c.visible = shown;
     c.cursor = cursor;
@@ -56,8 +60,8 @@ struct Builder {
 
 }  // namespace
 
-int FontPixelHeight(int points) {
-  return (points * 96 + 36) / 72;
+int FontPixelHeight(int points, int dpi) {
+  return (points * dpi + 36) / 72;
 }
 
 std::string_view ControlName(Ctl id) {
@@ -77,49 +81,49 @@ Controls DesignControls() {
   constexpr auto arrow = Cursor::kDefault;
 
   b.Picture(Ctl::img1, {0, 0, kClientWidth, kClientHeight}, true);
-  b.Label(Ctl::lbl1, 117, 354, "Zentivo许可协议", true, hand, Font{"Tahoma", 8, false, true},
+  b.Label(Ctl::lbl1, {117, 354}, "Zentivo许可协议", true, hand, Font{"Tahoma", 8, false, true},
           kBlue);
-  b.Picture(Ctl::img2, {504, 345, 120, 36}, true, hand);
-  b.Label(Ctl::lbl2, 530, 354, "准备安装", true, hand, Bold12("Cambria"), kWhite);
-  b.Label(Ctl::lbl3, 248, 232, "", true);
-  b.Picture(Ctl::img3, {367, 345, 120, 36}, false, hand);
-  b.Label(Ctl::lbl4, 376, 353, "选择安装目录", false, hand, Bold12(), kGreen);
-  b.Label(Ctl::lbl5, 545, 353, "安装", false, hand, Bold12(), kWhite);
+  b.Picture(Ctl::img2, Button(kPrimaryButton), true, hand);
+  b.Label(Ctl::lbl2, kLongCaption, "准备安装", true, hand, Bold12("Cambria"), kWhite);
+  b.Label(Ctl::lbl3, {248, 232}, "", true);
+  b.Picture(Ctl::img3, Button(kSecondaryButton), false, hand);
+  b.Label(Ctl::lbl4, kSecondaryCaption, "选择安装目录", false, hand, Bold12(), kGreen);
+  b.Label(Ctl::lbl5, kShortCaption, "安装", false, hand, Bold12(), kWhite);
   b.Picture(Ctl::img4, {511, 288, 120, 36}, false, hand);
-  b.Label(Ctl::lbl6, 547, 295, "取 消", false, hand, Bold12(), kGreen);
+  b.Label(Ctl::lbl6, {547, 295}, "取 消", false, hand, Bold12(), kGreen);
 
   Control& g1 = all[Index(Ctl::g1)];
   g1.kind = ControlKind::kGauge;
   g1.bounds = {23, 104, 608, 20};
   g1.color = kSkyBlue;
 
-  b.Label(Ctl::lbl7, 35, 267, "文件大小：", false, arrow, Tahoma9());
-  b.Label(Ctl::lbl8, 286, 267, "下载速度：", false);
-  b.Label(Ctl::lbl9, 488, 267, "剩余时间：", false);
-  b.Label(Ctl::lbl10, 286, 312, "正在下载", false);
-  b.Label(Ctl::lbl11, 165, 312, "安装进度", false);
-  b.Label(Ctl::lbl12, 544, 208, "立即体验", false, hand, Bold12(), kWhite);
+  b.Label(Ctl::lbl7, {35, 267}, "文件大小：", false, arrow, Tahoma9());
+  b.Label(Ctl::lbl8, {286, 267}, "下载速度：", false);
+  b.Label(Ctl::lbl9, {488, 267}, "剩余时间：", false);
+  b.Label(Ctl::lbl10, {286, 312}, "正在下载", false);
+  b.Label(Ctl::lbl11, {165, 312}, "安装进度", false);
+  b.Label(Ctl::lbl12, {544, 208}, "立即体验", false, hand, Bold12(), kWhite);
   b.Picture(Ctl::img5, {571, 0, 27, 24}, true, hand);
   b.Picture(Ctl::img6, {596, 0, 43, 24}, true, hand);
-  b.Label(Ctl::lbl13, 90, 267, "", false, arrow, Tahoma9());
+  b.Label(Ctl::lbl13, {90, 267}, "", false, arrow, Tahoma9());
   b.Picture(Ctl::img7, {456, 142, 130, 60}, false);
-  b.Label(Ctl::lbl14, 343, 267, "0KB/S", false);
-  b.Label(Ctl::lbl15, 549, 267, "01:00:00", false);
-  b.Label(Ctl::lbl16, 343, 312, "", false);
+  b.Label(Ctl::lbl14, {343, 267}, "0KB/S", false);
+  b.Label(Ctl::lbl15, {549, 267}, "01:00:00", false);
+  b.Label(Ctl::lbl16, {343, 312}, "", false);
   b.Picture(Ctl::img8, {571, 0, 24, 24}, false, hand);
   b.Picture(Ctl::img9, {596, 0, 43, 24}, false, hand);
   b.Picture(Ctl::img10, {596, 0, 43, 24}, false);
   b.Picture(Ctl::img11, {570, 0, 24, 24}, false);
   // The hover face and its captions are placed whenever they are shown.
-  b.Picture(Ctl::img12, {504, 345, 120, 36}, false, hand);
-  b.Label(Ctl::lbl17, 376, 353, "选择安装目录", false, hand, Bold12(), kWhite);
-  b.Label(Ctl::lbl18, 545, 353, "取 消", false, hand, Bold12(), kWhite);
-  b.Label(Ctl::lbl20, 530, 354, "准备安装", false, hand, Bold12(), kWhite);
-  b.Label(Ctl::lbl21, 545, 353, "安装", false, hand, Bold12(), kWhite);
-  b.Label(Ctl::lbl22, 530, 354, "立即体验", false, hand, Bold12(), kWhite);
+  b.Picture(Ctl::img12, Button(kPrimaryButton), false, hand);
+  b.Label(Ctl::lbl17, kSecondaryCaption, "选择安装目录", false, hand, Bold12(), kWhite);
+  b.Label(Ctl::lbl18, kShortCaption, "取 消", false, hand, Bold12(), kWhite);
+  b.Label(Ctl::lbl20, kLongCaption, "准备安装", false, hand, Bold12(), kWhite);
+  b.Label(Ctl::lbl21, kShortCaption, "安装", false, hand, Bold12(), kWhite);
+  b.Label(Ctl::lbl22, kLongCaption, "立即体验", false, hand, Bold12(), kWhite);
   // A status line whose background is painted until FormCreate makes it
   // transparent; its placeholder is always replaced before it is shown.
-  b.Label(Ctl::lbl19, 440, 168, "lbl19", false).transparent = false;
+  b.Label(Ctl::lbl19, {440, 168}, "lbl19", false).transparent = false;
 
   b.Windowed(Ctl::chk1, ControlKind::kCheckBox, {16, 352, 100, 17}, "我已阅读并同意", true)
       .checked = true;

@@ -77,9 +77,9 @@ struct Font {
   bool underline = false;
   friend bool operator==(const Font&, const Font&) = default;
 };
-// Character height in pixels of a font of `points` at the design's 96 dpi
-// (8 pt is 11 px, 9 pt 12 px, 12 pt 16 px).
-int FontPixelHeight(int points);
+// Character height in pixels of a font of `points` at `dpi`; at the design's
+// 96 dpi 8 pt is 11 px, 9 pt 12 px, 12 pt 16 px.
+int FontPixelHeight(int points, int dpi = 96);
 
 struct Rect {
   int left = 0, top = 0, width = 0, height = 0;
@@ -124,5 +124,21 @@ Controls DesignControls();
 // The background picture's size, which is the client area.
 inline constexpr int kClientWidth = 640;
 inline constexpr int kClientHeight = 391;
+
+// The large buttons' places, shared by the design, the views and the hover
+// face. The primary place on the right carries "准备安装", "安装", "取 消" and
+// "立即体验" in turn; the secondary one left of it "选择安装目录".
+struct Place {
+  int left = 0, top = 0;
+};
+inline constexpr Place kPrimaryButton{504, 345};
+inline constexpr Place kSecondaryButton{367, 345};
+inline constexpr int kButtonWidth = 120;
+inline constexpr int kButtonHeight = 36;
+// Where a caption sits on its face: the four-character captions ("准备安装",
+// "立即体验"), the two-character ones ("安装", "取 消"), and "选择安装目录".
+inline constexpr Place kLongCaption{530, 354};
+inline constexpr Place kShortCaption{545, 353};
+inline constexpr Place kSecondaryCaption{376, 353};
 
 }  // namespace zentivo::ui

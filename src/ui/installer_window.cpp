@@ -80,6 +80,11 @@ void InstallerWindow::SetTop(Ctl id, int top) {
   Changed(id);
 }
 
+void InstallerWindow::MoveTo(Ctl id, Place at) {
+  SetLeft(id, at.left);
+  SetTop(id, at.top);
+}
+
 void InstallerWindow::SetTransparent(Ctl id, bool transparent) {
   mutable_control(id).transparent = transparent;
   Changed(id);

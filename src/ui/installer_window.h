@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "download/worker_control.h"
 #include "ui/completion_bridge.h"
@@ -91,6 +92,16 @@ class InstallerWindow {
   void lbl21Click();
   void lbl22Click();
 
+  // --- the keyboard -------------------------------------------------------
+  // Enter: the big button of the view when it is shown and enabled
+  // ("准备安装", "安装", "立即体验"); never "取 消".
+  void EnterPressed();
+  // Where Tab stops, in order: the windowed controls and the button faces
+  // that act now (chk1, edt1, img3, and img2 or img4 in the primary place).
+  std::vector<Ctl> TabStops() const;
+  // Space on a focused face: what a click on it does.
+  void PressFace(Ctl face);
+
   // Pointer events on a control, as the host's router delivers them; each
   // runs the handler the control is wired to, if any.
   void MouseMove(Ctl id);
@@ -112,6 +123,8 @@ class InstallerWindow {
   void WMDownloadSpeed(int32_t speed);
   void WMProgressPercent(int32_t value);
 
+  // The view the accepted install action switches to.
+  void ShowPreparingView();
   // The worker's view changes, run on the window's thread.
   void ShowDownloadingView();
   void ReportDownloadFailure(const std::string& message);
@@ -133,7 +146,9 @@ class InstallerWindow {
   void Measure(Control& c);
   void Changed(Ctl id);
   void SwitchToInstallingView();
-  void ShowHoverFace(int left, int top, Ctl caption, int caption_left, int caption_top);
+  // Sets the left, then the top edge.
+  void MoveTo(Ctl id, Place at);
+  void ShowHoverFace(Place face, Ctl caption, Place caption_at);
 
   WindowHost& host_;
   WindowContext context_;

@@ -6,42 +6,32 @@
 #include "ui/window_host.h"
 
 namespace zentivo::ui {
-namespace {
 
-// Where the hover face goes over the primary and over the secondary button.
-constexpr int kPrimaryLeft = 504;
-constexpr int kSecondaryLeft = 367;
-constexpr int kButtonTop = 345;
-
-}  // namespace
-
-// The face is placed before it shows, and so is its caption.
-void InstallerWindow::ShowHoverFace(int left, int top, Ctl caption, int caption_left,
-                                    int caption_top) {
-  SetTop(Ctl::img12, top);
-  SetLeft(Ctl::img12, left);
+// The face is placed before it shows (top first), and so is its caption.
+void InstallerWindow::ShowHoverFace(Place face, Ctl caption, Place caption_at) {
+  SetTop(Ctl::img12, face.top);
+  SetLeft(Ctl::img12, face.left);
   Show(Ctl::img12);
-  SetLeft(caption, caption_left);
-  SetTop(caption, caption_top);
+  MoveTo(caption, caption_at);
   Show(caption);
 }
 
 void InstallerWindow::img2MouseMove() {
   if (control(Ctl::lbl2).visible) {
-    ShowHoverFace(kPrimaryLeft, kButtonTop, Ctl::lbl20, 530, 354);
+    ShowHoverFace(kPrimaryButton, Ctl::lbl20, kLongCaption);
   } else if (control(Ctl::lbl5).visible) {
-    ShowHoverFace(kPrimaryLeft, kButtonTop, Ctl::lbl21, 545, 353);
+    ShowHoverFace(kPrimaryButton, Ctl::lbl21, kShortCaption);
   } else if (control(Ctl::lbl12).visible) {
-    ShowHoverFace(kPrimaryLeft, kButtonTop, Ctl::lbl22, 530, 354);
+    ShowHoverFace(kPrimaryButton, Ctl::lbl22, kLongCaption);
   }
 }
 
 void InstallerWindow::img3MouseMove() {
-  ShowHoverFace(kSecondaryLeft, kButtonTop, Ctl::lbl17, 376, 353);
+  ShowHoverFace(kSecondaryButton, Ctl::lbl17, kSecondaryCaption);
 }
 
 void InstallerWindow::img4MouseMove() {
-  ShowHoverFace(kPrimaryLeft, kButtonTop, Ctl::lbl18, 545, 353);
+  ShowHoverFace(kPrimaryButton, Ctl::lbl18, kShortCaption);
 }
 
 void InstallerWindow::img12MouseLeave() {
@@ -126,7 +116,7 @@ void InstallerWindow::img12Click() {
     Hide(Ctl::img12);
     Hide(Ctl::lbl20);
     lbl2Click();
-  } else if (control(Ctl::img12).bounds.left == kSecondaryLeft) {
+  } else if (control(Ctl::img12).bounds.left == kSecondaryButton.left) {
     // The face over the secondary button is told apart by where it lies.
     Hide(Ctl::img12);
     Hide(Ctl::lbl17);

@@ -1,7 +1,34 @@
-// The view changes the download worker and the completion routine make.
+// The view changes of the install action, the download worker and the
+// completion routine.
 #include "ui/installer_window.h"
+#include "ui/texts.h"
 
 namespace zentivo::ui {
+
+// The cancel button takes the primary button's place; the status line and
+// the bar are centred on the background.
+void InstallerWindow::ShowPreparingView() {
+  Hide(Ctl::edt1);
+  MoveTo(Ctl::img4, kPrimaryButton);
+  Show(Ctl::img4);
+  MoveTo(Ctl::lbl6, kShortCaption);
+  Show(Ctl::lbl6);
+  Hide(Ctl::lbl5);
+  Hide(Ctl::img2);
+  Hide(Ctl::img3);
+  Hide(Ctl::lbl4);
+  Show(Ctl::lbl7);
+  Show(Ctl::lbl8);
+  Show(Ctl::lbl9);
+  const int half = control(Ctl::img1).bounds.width / 2;
+  SetText(Ctl::lbl19, std::string(kStatusLoading));
+  SetTop(Ctl::lbl19, 312);
+  SetLeft(Ctl::lbl19, half - control(Ctl::lbl19).bounds.width / 2);
+  Show(Ctl::lbl19);
+  SetLeft(Ctl::pb1, half - control(Ctl::pb1).bounds.width / 2);
+  SetDoubleBuffered(Ctl::pb1, true);
+  Show(Ctl::pb1);
+}
 
 void InstallerWindow::ShowDownloadingView() {
   Show(Ctl::lbl13);
@@ -36,8 +63,7 @@ void InstallerWindow::ShowFinishedView() {
   Hide(Ctl::pb1);
   SetDoubleBuffered(Ctl::pb1, false);
   Hide(Ctl::lbl6);
-  SetLeft(Ctl::lbl12, 530);
-  SetTop(Ctl::lbl12, 354);
+  MoveTo(Ctl::lbl12, kLongCaption);
   Show(Ctl::lbl12);
 }
 

@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "config/config_block.h"
 #include "config/encrypt.h"
+#include "pack/block_writer.h"
 #include "platform/com.h"
 #include "platform/fs.h"
 #include "platform/text.h"

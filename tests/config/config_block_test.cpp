@@ -3,6 +3,7 @@
 #include "config/config_block.h"
 #include "config/encrypt.h"
 #include "config/read_app_info.h"
+#include "pack/block_writer.h"
 #include "platform/com.h"
 #include "platform/fs.h"
 #include "platform/text.h"

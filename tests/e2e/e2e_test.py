@@ -12,6 +12,7 @@ Screenshots and logs stay in WORK_DIR/runs/SCENARIO.
 
 import argparse
 import os
+import subprocess
 import sys
 import time
 
@@ -173,6 +174,48 @@ def scenario_install_b(run):
     full_install(run, "B")
 
 
+
+
+def same_screen(a, b):
+    r = subprocess.run(["compare", "-metric", "AE", a, b, "null:"], capture_output=True, text=True)
+    return r.stderr.strip() == "0"
+
+
+@scenario
+def scenario_keyboard(run):
+    """A whole installation from the keyboard alone: Tab to the agreement and
+    Space to untick it (Enter then does nothing), Space again, then Enter on
+    准备安装, Enter on 安装 with the default folder, and Enter on 立即体验."""
+    run.serve()
+    inst = run.installer("A")
+    inst.wait_window()
+    shot(run, "keyboard-1-start")
+    inst.press("Tab")
+    inst.press("space")
+    shot(run, "keyboard-2-unticked")
+    inst.press("Return")
+    shot(run, "keyboard-3-unticked-enter")
+    check(same_screen(os.path.join(run.screens, "keyboard-2-unticked.png"),
+                      os.path.join(run.screens, "keyboard-3-unticked-enter.png")),
+          "Enter does nothing while the agreement is unticked")
+    check(not same_screen(os.path.join(run.screens, "keyboard-1-start.png"),
+                          os.path.join(run.screens, "keyboard-2-unticked.png")),
+          "Space on the focused agreement unticks it")
+    inst.press("space")
+    inst.press("Return")  # 准备安装
+    shot(run, "keyboard-4-directory-choice")
+    inst.press("Return", settle=0.3)  # 安装, into D:\TARVO\<AppEName>
+    shot(run, "keyboard-5-preparing")
+    wait_finished(run, inst, "A")
+    check_installed_tree(run, "A")
+    inst.press("Return", settle=0.2)  # 立即体验
+    code = inst.wait_exit(60)
+    check(code == 0, "the installer ends after Enter on 立即体验 (exit code %s)" % code)
+    marker = os.path.join(run.install_dir("A"), "launched-DeskTutor.txt")
+    try:
+        driver.wait_until("DeskTutor to start", lambda: os.path.exists(marker), 60)
+    except driver.DriverError:
+        check(False, "Enter on 立即体验 started DeskTutor.exe")
 
 
 def install_again_and_check_resumed(run, partial):

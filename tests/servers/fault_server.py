@@ -60,10 +60,22 @@ size, and a GET with an If-Range that doesn't match them gets the whole
 file as a 200 (a changed file). Registering the path again with another seed
 or size replaces the file, the way a maker replaces it on the server.
 Unknown paths get 404.
+
+Server-check options and modes (what `zentivo-pack check` must notice):
+  &validators=1  on /_control/file: every reply of that file carries an ETag
+                 and a Last-Modified header, as a static file server's do
+  &source=FILE   on /_control/file: the file's bytes are those of the local
+                 FILE (read when the scenario is set up; its size wins over
+                 size=) instead of the pattern, so that real archives can be
+                 served with any of the modes
+  gzip           200 with the whole file gzip-compressed and
+                 "Content-Encoding: gzip", whatever the Range asks (HEAD
+                 announces the compressed length)
 """
 
 import argparse
 import email.utils
+import gzip
 import os
 import signal
 import socket
@@ -358,6 +370,95 @@ class Handler(BaseHTTPRequestHandler):
             return status, len(body)
         self.wfile.write(body)
         return status, len(body)
+
+
+# -- server-check options and modes --------------------------------------
+# Kept apart from the modes above: they wrap the handler instead of changing
+# it, so the modes above behave exactly as before.
+
+CHECK_LAST_MODIFIED = "Wed, 09 Dec 2026 10:00:00 GMT"
+
+
+def check_headers(f):
+    """The validators of a file registered with validators=1."""
+    if not f.get("validators"):
+        return ()
+    return (("ETag", '"%x-%x"' % (f["size"], f["seed"])),
+            ("Last-Modified", CHECK_LAST_MODIFIED))
+
+
+_plain_control = Handler.control
+_plain_handle_file = Handler.handle_file
+_plain_serve = Handler.serve
+_plain_end_headers = Handler.end_headers
+
+
+_plain_content = content
+_serving = threading.local()  # the source bytes of the file this thread serves
+
+
+def content(seed, start, end):  # noqa: F811 (wraps the pattern's)
+    data = getattr(_serving, "data", None)
+    if data is not None:
+        return data[start:end]
+    return _plain_content(seed, start, end)
+
+
+def _check_control(self):
+    _plain_control(self)
+    url = urllib.parse.urlsplit(self.path)
+    q = urllib.parse.parse_qs(url.query, keep_blank_values=True)
+    if url.path != "/_control/file":
+        return
+    with SCENARIOS_LOCK:
+        sc = SCENARIOS.get(q.get("id", [""])[0])
+    with sc.lock:
+        f = sc.files[q["path"][0]]
+        f["validators"] = q.get("validators", [""])[0] == "1"
+        if "source" in q:
+            with open(q["source"][0], "rb") as fp:
+                f["data"] = fp.read()
+            f["size"] = len(f["data"])
+
+
+def _check_handle_file(self, method):
+    self.check_headers = ()  # nothing left over from the connection's last reply
+    _plain_handle_file(self, method)
+
+
+def _check_serve(self, method, sid, path, f, mode, rng):
+    self.check_headers = check_headers(f)
+    _serving.data = f.get("data")
+    try:
+        return _serve_check_mode(self, method, sid, path, f, mode, rng)
+    finally:
+        _serving.data = None
+
+
+def _serve_check_mode(self, method, sid, path, f, mode, rng):
+    if mode.partition("@")[0] == "gzip":
+        body = gzip.compress(content(f["seed"], 0, f["size"]), mtime=0)
+        self.send_response(200)
+        self.send_header("Content-Encoding", "gzip")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        if method == "HEAD":
+            return 200, 0
+        self.wfile.write(body)
+        return 200, len(body)
+    return _plain_serve(self, method, sid, path, f, mode, rng)
+
+
+def _check_end_headers(self):
+    for name, value in getattr(self, "check_headers", ()):
+        self.send_header(name, value)
+    _plain_end_headers(self)
+
+
+Handler.control = _check_control
+Handler.handle_file = _check_handle_file
+Handler.serve = _check_serve
+Handler.end_headers = _check_end_headers
 
 
 def serve(port, state_dir):

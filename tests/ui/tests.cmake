@@ -14,4 +14,11 @@ if(WIN32)
                    $<TARGET_FILE:zentivo-window-harness> ${CMAKE_BINARY_DIR})
   set_tests_properties(installer_window PROPERTIES LABELS "wine;ui" TIMEOUT 300
                                                    RESOURCE_LOCK wine_desktop)
+  # The same window at 96, 120, 144 and 192 dpi, one Wine prefix each, and
+  # the licence window's dialog keys; screenshots <build>/screens/dpi-*.png.
+  add_test(NAME installer_window_dpi
+           COMMAND ${CMAKE_CURRENT_LIST_DIR}/window_dpi_test.sh $<TARGET_FILE:ZentivoSetup>
+                   $<TARGET_FILE:zentivo-window-harness> ${CMAKE_BINARY_DIR})
+  set_tests_properties(installer_window_dpi PROPERTIES LABELS "wine;ui" TIMEOUT 400
+                                                       RESOURCE_LOCK wine_desktop)
 endif()

@@ -329,6 +329,13 @@ class Installer:
         self._xdo("click", 1)
         time.sleep(settle)
 
+    def press(self, key, settle=0.8):
+        """A key press (xdotool's key name) into the installer window, which
+        gets the keyboard first: without a window manager nobody gives it."""
+        self._xdo("windowfocus", "--sync", self.window, check=False)
+        self._xdo("key", key)
+        time.sleep(settle)
+
     def messages(self):
         """The texts of every message box shown so far, in order."""
         try:

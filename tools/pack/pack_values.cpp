@@ -1,23 +1,14 @@
-#include "pack_values.h"
+#include "pack/pack_values.h"
 
 #include "config/app_info.h"
 #include "config/config_block.h"
 #include "config/encrypt.h"
+#include "pack/block_writer.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 
 namespace zentivo::pack {
 namespace {
-
-// The packaging side leaves this one unencoded.
-constexpr std::string_view kPlainField = "IsGP";
-
-bool IsField(const std::string& name) {
-  for (const auto& f : config::kAppInfoFields) {
-    if (f.name == name) return true;
-  }
-  return false;
-}
 
 std::string Hex(unsigned char b) {
   static constexpr char kDigits[] = "0123456789abcdef";
@@ -26,32 +17,55 @@ std::string Hex(unsigned char b) {
 
 }  // namespace
 
+bool IsField(const std::string& name) {
+  for (const auto& f : config::kAppInfoFields) {
+    if (f.name == name)
+      return true;
+  }
+  return false;
+}
+
 std::optional<std::string> AddAssignment(Values& values, const std::string& item) {
   const size_t eq = item.find('=');
-  if (eq == std::string::npos || eq == 0) return "expected NAME=VALUE, got \"" + item + "\"";
+  if (eq == std::string::npos || eq == 0)
+    return "expected NAME=VALUE, got \"" + item + "\"";
   const std::string name = item.substr(0, eq);
-  if (!IsField(name)) return "unknown field \"" + name + "\"";
+  if (!IsField(name))
+    return "unknown field \"" + name + "\"";
   values[name] = item.substr(eq + 1);
   return std::nullopt;
 }
 
+std::vector<TextLine> ContentLines(const std::string& data) {
+  constexpr std::string_view kBom = "\xEF\xBB\xBF";
+  std::vector<TextLine> lines;
+  size_t number = 0;
+  for (size_t pos = 0; pos < data.size();) {
+    size_t end = data.find('\n', pos);
+    if (end == std::string::npos)
+      end = data.size();
+    std::string line = data.substr(pos, end - pos);
+    pos = end + 1;
+    ++number;
+    if (!line.empty() && line.back() == '\r')
+      line.pop_back();
+    if (number == 1 && line.rfind(kBom, 0) == 0)
+      line.erase(0, kBom.size());
+    const size_t first = line.find_first_not_of(" \t");
+    if (first != std::string::npos && line[first] != '#')
+      lines.push_back({number, std::move(line)});
+  }
+  return lines;
+}
+
 std::optional<std::string> AddValuesFile(Values& values, const std::string& path) {
   const auto data = fs::ReadWholeFile(path);
-  if (!data) return "cannot read values file " + path;
-  size_t line_no = 0;
-  size_t pos = 0;
-  while (pos <= data->size()) {
-    size_t end = data->find('\n', pos);
-    if (end == std::string::npos) end = data->size();
-    std::string line = data->substr(pos, end - pos);
-    pos = end + 1;
-    ++line_no;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line_no == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
-    const size_t first = line.find_first_not_of(" \t");
-    if (first == std::string::npos || line[first] == '#') continue;
-    if (auto err = AddAssignment(values, line.substr(first)))
-      return path + ":" + std::to_string(line_no) + ": " + *err;
+  if (!data)
+    return "cannot read values file " + path;
+  for (const auto& line : ContentLines(*data)) {
+    const size_t first = line.text.find_first_not_of(" \t");
+    if (auto err = AddAssignment(values, line.text.substr(first)))
+      return path + ":" + std::to_string(line.number) + ": " + *err;
   }
   return std::nullopt;
 }
@@ -62,13 +76,15 @@ std::optional<std::string> BuildXml(const Values& values, std::string& xml) {
     const std::string name(f.name);
     const auto it = values.find(name);
     const std::string value = it == values.end() ? std::string() : it->second;
-    if (!text::IsValidUtf8(value)) return "value of " + name + " is not valid UTF-8";
+    if (!text::IsValidUtf8(value))
+      return "value of " + name + " is not valid UTF-8";
     if (name == kPlainField) {
       stored.emplace_back(name, value);
       continue;
     }
     const auto gbk = text::Utf8ToGbk(value);
-    if (!gbk) return "value of " + name + " has characters that GBK cannot hold";
+    if (!gbk)
+      return "value of " + name + " has characters that GBK cannot hold";
     stored.emplace_back(name, config::EncodeValue(*gbk, config::StartKey));
   }
   for (auto trailing : config::kTrailingElements) stored.emplace_back(std::string(trailing), "");

@@ -4,12 +4,29 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zentivo::pack {
 
 // Field name -> UTF-8 value; fields not named stay empty.
 using Values = std::map<std::string, std::string>;
+
+// The packaging side leaves this one unencoded (the installer decodes it all
+// the same, into bytes nobody uses).
+inline constexpr std::string_view kPlainField = "IsGP";
+
+// One of the nineteen fields of the block.
+bool IsField(const std::string& name);
+
+// A text file's lines: UTF-8 with or without a byte-order mark, LF or CR LF
+// (the line ends and the mark dropped). Lines that are blank or whose first
+// non-blank character is "#" are left out; each line keeps its number.
+struct TextLine {
+  size_t number = 0;
+  std::string text;
+};
+std::vector<TextLine> ContentLines(const std::string& data);
 
 // Adds NAME=VALUE to `values`; an error text for a malformed item or a name
 // that is not a field.

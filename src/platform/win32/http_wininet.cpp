@@ -1,8 +1,10 @@
-// TIdHTTP over WinINet. Each client has its own session, so the clients of
-// the worker's connections run their requests side by side. Nothing goes through the cache (every
-// request is a reload and nothing is written to it), redirects are followed only when asked, and
-// the connection handle is kept between the requests of a client so WinINet can reuse the
-// kept-alive connection for the next range.
+// TIdHTTP over WinINet, http and https (Schannel with the system's
+// certificate store). Each client has its own session, so the clients of the
+// worker's connections run their requests side by side. Nothing goes through
+// the cache (every request is a reload and nothing is written to it),
+// redirects are followed only when asked, and the connection handle is kept
+// between the requests of a client so WinINet can reuse the kept-alive
+// connection for the next range.
 #include <windows.h>
 #include <wininet.h>
 
@@ -28,6 +30,18 @@ constexpr DWORD kWsaConnectionReset = 10054;
 constexpr DWORD kWsaTimedOut = 10060;
 constexpr DWORD kWsaConnectionRefused = 10061;
 constexpr const wchar_t* kUserAgent = L"ZentivoSetup/1.0";
+// A certificate WinINet's checks refused. Without INTERNET_FLAG_IGNORE_CERT_*
+// and with INTERNET_FLAG_NO_UI every one of them fails the request.
+constexpr DWORD kCertificateErrors[] = {
+    ERROR_INTERNET_INVALID_CA,
+    ERROR_INTERNET_SEC_CERT_CN_INVALID,
+    ERROR_INTERNET_SEC_CERT_DATE_INVALID,
+    ERROR_INTERNET_SEC_CERT_ERRORS,
+    ERROR_INTERNET_SEC_CERT_NO_REV,
+    ERROR_INTERNET_SEC_CERT_REV_FAILED,
+    ERROR_INTERNET_SEC_CERT_REVOKED,
+    ERROR_INTERNET_SEC_INVALID_CERT,
+};
 
 struct InternetHandleCloser {
   void operator()(HINTERNET h) const { InternetCloseHandle(h); }
@@ -35,6 +49,10 @@ struct InternetHandleCloser {
 using InternetHandle = std::unique_ptr<void, InternetHandleCloser>;
 
 HttpFailureKind KindOf(DWORD error) {
+  for (DWORD certificate_error : kCertificateErrors) {
+    if (error == certificate_error)
+      return HttpFailureKind::kCertificate;
+  }
   switch (error) {
     case ERROR_INTERNET_CANNOT_CONNECT:
     case ERROR_INTERNET_NAME_NOT_RESOLVED:
@@ -98,6 +116,7 @@ HttpReply ReadReplyHead(HINTERNET request) {
   reply.content_range = QueryHeader(request, HTTP_QUERY_CONTENT_RANGE);
   reply.etag = QueryHeader(request, HTTP_QUERY_ETAG);
   reply.last_modified = QueryHeader(request, HTTP_QUERY_LAST_MODIFIED);
+  reply.content_encoding = QueryHeader(request, HTTP_QUERY_CONTENT_ENCODING);
   return reply;
 }
 
@@ -175,7 +194,7 @@ class WinInetHttpClient final : public TIdHTTP {
           InternetSetOptionW(nullptr, option, &conns, sizeof conns);
       }
     }
-    if (connection_ && (url.host != host_ || url.port != port_))
+    if (connection_ && (url.host != host_ || url.port != port_ || url.secure != secure_))
       connection_.reset();
     if (!connection_) {
       connection_.reset(InternetConnectW(session_.get(), Widen(url.host).c_str(),
@@ -185,6 +204,7 @@ class WinInetHttpClient final : public TIdHTTP {
         FailWithLastError("InternetConnect");
       host_ = url.host;
       port_ = url.port;
+      secure_ = url.secure;
     }
     return connection_.get();
   }
@@ -195,6 +215,9 @@ class WinInetHttpClient final : public TIdHTTP {
       throw EHttpFailure(HttpFailureKind::kOther, "not an http URL: " + url);
     DWORD flags = INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_RELOAD |
                   INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_UI;
+    // TLS with the system's certificate checks; no INTERNET_FLAG_IGNORE_CERT_*.
+    if (parsed->secure)
+      flags |= INTERNET_FLAG_SECURE;
     if (!follow_)
       flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
     InternetHandle request(HttpOpenRequestW(Connection(*parsed), verb, Widen(parsed->path).c_str(),
@@ -246,6 +269,7 @@ class WinInetHttpClient final : public TIdHTTP {
   InternetHandle connection_;
   std::string host_;
   int port_ = 0;
+  bool secure_ = false;
   bool follow_ = false;
   std::string range_;
   std::string if_range_;

@@ -6,10 +6,15 @@
 // a download, one step each time a file of that name appears in STEP_DIR:
 // "download" (the Downloading view with figures), "install" (100 percent: the
 // Installing view), "finish" (the hand-over: the completion stages and the
-// Finished view).
+// Finished view). A file "dpi" holding a number tells the window that it has
+// moved to a monitor of that dpi (WM_DPICHANGED), which Wine, with one dpi
+// for every monitor, never does by itself.
+#include <windows.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -104,6 +109,22 @@ void StandInCompletion(install::CompletionUi& ui, const install::CompletionInput
   ui.ShowFinishedView();
 }
 
+// Waits for STEP_DIR/dpi and sends the window what Windows sends when it is
+// dragged to a monitor of that dpi: the new dpi and the suggested place.
+void MoveToAnotherMonitorWhenAsked(std::filesystem::path file) {
+  std::thread([file = std::move(file)] {
+    while (!std::filesystem::exists(file))
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    int dpi = 0;
+    std::ifstream(file) >> dpi;
+    HWND window = FindWindowW(L"TInstallerWindow", nullptr);
+    RECT place{};
+    GetWindowRect(window, &place);
+    SendMessageW(window, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(&place));
+  }).detach();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -123,5 +144,6 @@ int main(int argc, char** argv) {
     return std::make_shared<ScriptedWorker>(ui, steps);
   };
   deps.complete = StandInCompletion;
+  MoveToAnotherMonitorWhenAsked(steps / "dpi");
   ui::RunInstallerWindow(context, std::move(deps));
 }

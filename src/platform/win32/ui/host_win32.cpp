@@ -6,6 +6,7 @@
 #include "platform/dialogs.h"
 #include "platform/folder_dialog.h"
 #include "platform/shell_open.h"
+#include "platform/win32/ui/dpi_win32.h"
 #include "platform/win32/ui/licence_window_win32.h"
 #include "platform/win32/ui/paint_win32.h"
 #include "platform/win32/wide.h"
@@ -26,15 +27,11 @@ bool IsQueuedMessage(UINT msg) {
 
 }  // namespace
 
-Win32Host::Win32Host() {
-  HDC screen = GetDC(nullptr);
-  buffer_ = GdiObject<HBITMAP>(CreateCompatibleBitmap(screen, ui::kClientWidth, ui::kClientHeight));
-  ReleaseDC(nullptr, screen);
-  buffer_old_ = SelectObject(buffer_dc_.get(), buffer_.get());
-}
+Win32Host::Win32Host() = default;
 
 Win32Host::~Win32Host() {
-  SelectObject(buffer_dc_.get(), buffer_old_);
+  if (buffer_old_)
+    SelectObject(buffer_dc_.get(), buffer_old_);
 }
 
 bool Win32Host::Create(ui::InstallerWindow& window) {
@@ -49,19 +46,49 @@ bool Win32Host::Create(ui::InstallerWindow& window) {
   wc.lpszClassName = kClassName;
   RegisterClassW(&wc);
 
-  // No border: the window is its client area, centred on the screen.
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - ui::kClientWidth) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - ui::kClientHeight) / 2;
+  // No border: the window is its client area. It learns its monitor's dpi
+  // once it exists, and is then sized for it and centred on the screen.
   const std::wstring caption = Widen(kMainWindowCaption);
-  hwnd_ = CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, x, y, ui::kClientWidth,
+  hwnd_ = CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, 0, 0, ui::kClientWidth,
                           ui::kClientHeight, nullptr, nullptr, GetModuleHandleW(nullptr), this);
   if (!hwnd_)
     return false;
-  natives_.Create(hwnd_, skin_.Font(ui::Font{}), window.controls());
-  if (HBITMAP background = skin_.Picture("img1"))
-    background_brush_ = GdiObject<HBRUSH>(CreatePatternBrush(background));
+  scale_ = WindowScale(hwnd_);
+  const int width = scale_.ToDevice(ui::kClientWidth);
+  const int height = scale_.ToDevice(ui::kClientHeight);
+  SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width, height,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  natives_.Create(hwnd_, window.controls(), scale_, skin_.Font(ui::Font{}, scale_));
+  ApplyScale(scale_);
   post_target_ = hwnd_;
   return true;
+}
+
+void Win32Host::ApplyScale(const ui::DpiScale& scale) {
+  scale_ = scale;
+  if (buffer_old_)
+    SelectObject(buffer_dc_.get(), buffer_old_);
+  HDC screen = GetDC(nullptr);
+  buffer_ = GdiObject<HBITMAP>(CreateCompatibleBitmap(screen, scale.ToDevice(ui::kClientWidth),
+                                                      scale.ToDevice(ui::kClientHeight)));
+  ReleaseDC(nullptr, screen);
+  buffer_old_ = SelectObject(buffer_dc_.get(), buffer_.get());
+  background_brush_.Reset();
+  if (HBITMAP background = skin_.Picture("img1", scale))
+    background_brush_ = GdiObject<HBRUSH>(CreatePatternBrush(background));
+  natives_.Rescale(window_->controls(), scale, skin_.Font(ui::Font{}, scale));
+  InvalidateRect(hwnd_, nullptr, FALSE);
+}
+
+// Moved to a monitor of another dpi: Windows suggests where the window goes;
+// its size is the client area scaled, which is the window's whole size.
+void Win32Host::OnDpiChanged(WPARAM wp, const RECT& suggested) {
+  const ui::DpiScale scale(LOWORD(wp));
+  if (scale != scale_)
+    ApplyScale(scale);
+  SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, scale.ToDevice(ui::kClientWidth),
+               scale.ToDevice(ui::kClientHeight), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void Win32Host::Show() {
@@ -99,7 +126,7 @@ void Win32Host::RepaintNow(ui::Ctl id) {
     RedrawWindow(native, nullptr, nullptr, kNow);
     return;
   }
-  const ui::Rect& b = window_->control(id).bounds;
+  const ui::Rect b = scale_.ToDevice(window_->control(id).bounds);
   const RECT r{b.left, b.top, b.left + b.width, b.top + b.height};
   RedrawWindow(hwnd_, &r, nullptr, kNow);
 }
@@ -155,6 +182,8 @@ bool Win32Host::ProcessMessages() {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return false;
     }
+    if (PreTranslate(msg))
+      continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
@@ -199,7 +228,7 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       return 0;
     }
     case WM_PRINTCLIENT: {
-      RECT all{0, 0, ui::kClientWidth, ui::kClientHeight};
+      RECT all{0, 0, scale_.ToDevice(ui::kClientWidth), scale_.ToDevice(ui::kClientHeight)};
       Paint(reinterpret_cast<HDC>(wp), all);
       return 0;
     }
@@ -210,7 +239,7 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd_, 0};
         tracking_leave_ = TrackMouseEvent(&track) != FALSE;
       }
-      router_->Move(GET_X_LPARAM(lp), GET_Y_LPARAM(lp));
+      router_->Move(DesignX(lp), DesignY(lp));
       return 0;
     case WM_MOUSELEAVE:
       tracking_leave_ = false;
@@ -251,6 +280,24 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wp, LPARAM lp) {
       if (HBRUSH brush = BackgroundBrushFor(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp)))
         return reinterpret_cast<LRESULT>(brush);
       break;
+    case WM_DPICHANGED:
+      OnDpiChanged(wp, *reinterpret_cast<const RECT*>(lp));
+      return 0;
+    case WM_SYSCOMMAND:
+      // Alt+F4 and the taskbar's close command go the close button's way,
+      // which pauses a running worker before the window goes.
+      if ((wp & 0xFFF0) == SC_CLOSE) {
+        window_->img6Click();
+        return 0;
+      }
+      break;
+    case WM_ACTIVATE:
+      OnActivate(wp);
+      return 0;
+    case WM_SETFOCUS:
+    case WM_KILLFOCUS:
+      InvalidateRect(hwnd_, nullptr, FALSE);  // the focus frame on a face
+      return 0;
     case WM_DESTROY:
       // From here nothing the worker sends reaches the window.
       post_target_ = nullptr;
@@ -262,14 +309,16 @@ LRESULT Win32Host::Handle(UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 void Win32Host::Paint(HDC target, const RECT& area) {
-  PaintControls(buffer_dc_.get(), window_->controls(), skin_);
+  PaintControls(buffer_dc_.get(), window_->controls(), skin_, scale_);
+  if (focused_face_ && GetFocus() == hwnd_ && window_->control(*focused_face_).visible)
+    PaintFocus(buffer_dc_.get(), window_->control(*focused_face_), scale_);
   BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top,
          buffer_dc_.get(), area.left, area.top, SRCCOPY);
 }
 
 void Win32Host::OnButtonDown(LPARAM lp, ui::MouseButton button) {
   SetCapture(hwnd_);
-  router_->Down(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), button);
+  router_->Down(DesignX(lp), DesignY(lp), button);
   if (GetCapture() != hwnd_)
     router_->CancelCapture();
 }
@@ -282,7 +331,7 @@ void Win32Host::OnButtonUp(LPARAM lp, ui::MouseButton button) {
     ReleaseCapture();
     releasing_capture_ = false;
   }
-  router_->Up(GET_X_LPARAM(lp), GET_Y_LPARAM(lp), button);
+  router_->Up(DesignX(lp), DesignY(lp), button);
 }
 
 bool Win32Host::OnSetCursor() {
@@ -293,7 +342,8 @@ bool Win32Host::OnSetCursor() {
   POINT p{};
   GetCursorPos(&p);
   ScreenToClient(hwnd_, &p);
-  const bool hand = router_->CursorAt(p.x, p.y) == ui::Cursor::kHand;
+  const bool hand =
+      router_->CursorAt(scale_.ToDesign(p.x), scale_.ToDesign(p.y)) == ui::Cursor::kHand;
   SetCursor(LoadCursorW(nullptr, hand ? IDC_HAND : IDC_ARROW));
   return true;
 }
@@ -320,10 +370,18 @@ void Win32Host::OnCommand(WPARAM wp) {
 HBRUSH Win32Host::BackgroundBrushFor(HWND control, HDC dc) {
   if (control != natives_.Handle(ui::Ctl::chk1) || !background_brush_)
     return nullptr;
-  const ui::Rect& b = window_->control(ui::Ctl::chk1).bounds;
+  const ui::Rect b = scale_.ToDevice(window_->control(ui::Ctl::chk1).bounds);
   SetBrushOrgEx(dc, -b.left, -b.top, nullptr);
   SetBkMode(dc, TRANSPARENT);
   return background_brush_.get();
+}
+
+int Win32Host::DesignX(LPARAM lp) const {
+  return scale_.ToDesign(GET_X_LPARAM(lp));
+}
+
+int Win32Host::DesignY(LPARAM lp) const {
+  return scale_.ToDesign(GET_Y_LPARAM(lp));
 }
 
 }  // namespace zentivo::win32

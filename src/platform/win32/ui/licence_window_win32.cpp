@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/ui/dpi_win32.h"
 #include "platform/win32/wide.h"
 #include "ui/licence_window.h"
 
@@ -20,15 +21,24 @@ constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 
 struct LicenceWindow {
   Skin* skin = nullptr;
+  ui::DpiScale scale;
   HWND hwnd = nullptr;
   HWND mmo1 = nullptr;
   HWND btn1 = nullptr;
+  HWND focus = nullptr;  // the child that had the focus when last deactivated
 };
 
 // The windows made by the link, kept until the program ends.
 std::vector<std::unique_ptr<LicenceWindow>>& OpenWindows() {
   static std::vector<std::unique_ptr<LicenceWindow>> windows;
   return windows;
+}
+
+LicenceWindow* Owning(HWND hwnd) {
+  for (auto& w : OpenWindows())
+    if (hwnd && (hwnd == w->hwnd || GetParent(hwnd) == w->hwnd))
+      return w.get();
+  return nullptr;
 }
 
 // The edit box wants Windows line breaks.
@@ -42,19 +52,41 @@ std::wstring AgreementForEditBox() {
   return out;
 }
 
-void PaintStrip(HDC dc, Skin& skin) {
-  HBITMAP strip = skin.Picture(TfrmUseXY::kImg1Picture);
-  const auto& r = TfrmUseXY::kImg1;
+void PaintStrip(HDC dc, const LicenceWindow& w) {
+  HBITMAP strip = w.skin->Picture(TfrmUseXY::kImg1Picture, w.scale);
+  const ui::Rect r = w.scale.ToDevice(TfrmUseXY::kImg1);
   if (!strip) {
     RECT area{r.left, r.top, r.left + r.width, r.top + r.height};
     FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
     return;
   }
-  const SIZE size = skin.PictureSize(TfrmUseXY::kImg1Picture);
+  const SIZE size = w.skin->PictureSize(TfrmUseXY::kImg1Picture, w.scale);
   MemoryDc source;
   Selected selected(source.get(), strip);
   BitBlt(dc, r.left, r.top, std::min<int>(size.cx, r.width), std::min<int>(size.cy, r.height),
          source.get(), 0, 0, SRCCOPY);
+}
+
+// The children's places and font at the window's dpi.
+void Layout(LicenceWindow& w) {
+  HFONT font = w.skin->Font(ui::Font{}, w.scale);
+  for (auto [child, design] : {std::pair{w.mmo1, TfrmUseXY::kMmo1}, {w.btn1, TfrmUseXY::kBtn1}}) {
+    if (!child)
+      continue;
+    const ui::Rect r = w.scale.ToDevice(design);
+    SetWindowPos(child, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+}
+
+SIZE OuterSize(const ui::DpiScale& scale) {
+  return FrameSize(
+      {scale.ToDevice(TfrmUseXY::kClientWidth), scale.ToDevice(TfrmUseXY::kClientHeight)}, kStyle,
+      kExStyle, scale);
+}
+
+void Close(LicenceWindow& w) {
+  ShowWindow(w.hwnd, SW_HIDE);  // btn1Click and the close box: hidden, kept
 }
 
 LRESULT CALLBACK LicenceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -69,19 +101,41 @@ LRESULT CALLBACK LicenceProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
       PAINTSTRUCT ps;
       HDC dc = BeginPaint(hwnd, &ps);
       if (self)
-        PaintStrip(dc, *self->skin);
+        PaintStrip(dc, *self);
       EndPaint(hwnd, &ps);
       return 0;
     }
     case WM_COMMAND:
-      if (LOWORD(wp) == kBtn1Id && HIWORD(wp) == BN_CLICKED) {
-        ShowWindow(hwnd, SW_HIDE);  // btn1Click
+      if (self && LOWORD(wp) == kBtn1Id && HIWORD(wp) == BN_CLICKED) {
+        Close(*self);
         return 0;
       }
       break;
     case WM_CLOSE:
-      ShowWindow(hwnd, SW_HIDE);
+      if (self)
+        Close(*self);
       return 0;
+    case WM_ACTIVATE:
+      if (!self)
+        break;
+      if (LOWORD(wp) == WA_INACTIVE) {
+        self->focus = GetFocus() == self->btn1 ? self->btn1 : self->mmo1;
+      } else {
+        SetFocus(self->focus ? self->focus : self->mmo1);
+      }
+      return 0;
+    case WM_DPICHANGED:
+      if (self) {
+        self->scale = ui::DpiScale(LOWORD(wp));
+        const auto* suggested = reinterpret_cast<const RECT*>(lp);
+        const SIZE size = OuterSize(self->scale);
+        SetWindowPos(hwnd, nullptr, suggested->left, suggested->top, size.cx, size.cy,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        Layout(*self);
+        InvalidateRect(hwnd, nullptr, TRUE);
+        return 0;
+      }
+      break;
   }
   return DefWindowProcW(hwnd, msg, wp, lp);
 }
@@ -100,13 +154,10 @@ void RegisterOnce() {
 }
 
 HWND Child(HWND parent, DWORD ex_style, const wchar_t* cls, const wchar_t* text, DWORD style,
-           const ui::Rect& r, int id, HFONT font) {
-  HWND h = CreateWindowExW(
-      ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, r.left, r.top, r.width, r.height, parent,
-      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
-  if (h)
-    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return h;
+           int id) {
+  return CreateWindowExW(ex_style, cls, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0, 0, parent,
+                         reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                         GetModuleHandleW(nullptr), nullptr);
 }
 
 }  // namespace
@@ -116,30 +167,49 @@ void OpenLicenceWindow(Skin& skin) {
   auto window = std::make_unique<LicenceWindow>();
   window->skin = &skin;
 
-  RECT frame{0, 0, TfrmUseXY::kClientWidth, TfrmUseXY::kClientHeight};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);
-  const int width = frame.right - frame.left;
-  const int height = frame.bottom - frame.top;
-  const int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  // Made at the design size first: the dpi is its monitor's, known once the
+  // window exists; then sized for it and centred on the desktop.
   const std::wstring caption = Widen(TfrmUseXY::kCaption);
-  HWND hwnd = CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, x, y, width, height,
-                              nullptr, nullptr, GetModuleHandleW(nullptr), window.get());
+  HWND hwnd = CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, 0, 0,
+                              TfrmUseXY::kClientWidth, TfrmUseXY::kClientHeight, nullptr, nullptr,
+                              GetModuleHandleW(nullptr), window.get());
   if (!hwnd)
     return;
   window->hwnd = hwnd;
+  window->scale = WindowScale(hwnd);
+  const SIZE size = OuterSize(window->scale);
+  SetWindowPos(hwnd, nullptr, (GetSystemMetrics(SM_CXSCREEN) - size.cx) / 2,
+               (GetSystemMetrics(SM_CYSCREEN) - size.cy) / 2, size.cx, size.cy,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 
-  HFONT font = skin.Font(ui::Font{});
   const std::wstring text = AgreementForEditBox();
   window->mmo1 = Child(hwnd, WS_EX_CLIENTEDGE, L"EDIT", text.c_str(),
-                       WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN,
-                       TfrmUseXY::kMmo1, 0, font);
+                       WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN, 0);
   const std::wstring button = Widen(TfrmUseXY::kBtn1Caption);
-  window->btn1 = Child(hwnd, 0, L"BUTTON", button.c_str(), WS_TABSTOP | BS_PUSHBUTTON,
-                       TfrmUseXY::kBtn1, kBtn1Id, font);
+  window->btn1 = Child(hwnd, 0, L"BUTTON", button.c_str(), WS_TABSTOP | BS_PUSHBUTTON, kBtn1Id);
+  Layout(*window);
   OpenWindows().push_back(std::move(window));
   ShowWindow(hwnd, SW_SHOWNORMAL);
   SetFocus(OpenWindows().back()->mmo1);
+}
+
+bool HandleLicenceWindowKey(const MSG& msg) {
+  if (msg.message != WM_KEYDOWN)
+    return false;
+  LicenceWindow* w = Owning(msg.hwnd);
+  if (!w)
+    return false;
+  switch (msg.wParam) {
+    case VK_TAB:
+      SetFocus(GetFocus() == w->btn1 ? w->mmo1 : w->btn1);
+      return true;
+    case VK_RETURN:
+    case VK_ESCAPE:
+      Close(*w);
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace zentivo::win32

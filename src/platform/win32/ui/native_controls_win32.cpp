@@ -10,11 +10,11 @@ namespace zentivo::win32 {
 namespace {
 
 HWND Make(HWND parent, DWORD ex_style, const wchar_t* cls, DWORD style, int id, HFONT font,
-          const ui::Control& c) {
+          const ui::Control& c, const ui::DpiScale& scale) {
   const std::wstring text = Widen(c.text);
-  HWND h = CreateWindowExW(ex_style, cls, text.c_str(), WS_CHILD | style, c.bounds.left,
-                           c.bounds.top, c.bounds.width, c.bounds.height, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+  const ui::Rect r = scale.ToDevice(c.bounds);
+  HWND h = CreateWindowExW(ex_style, cls, text.c_str(), WS_CHILD | style, r.left, r.top, r.width,
+                           r.height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                            GetModuleHandleW(nullptr), nullptr);
   if (h)
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
@@ -29,15 +29,35 @@ std::wstring WindowText(HWND h) {
 
 }  // namespace
 
-void NativeControls::Create(HWND parent, HFONT font, const ui::Controls& controls) {
+void NativeControls::Create(HWND parent, const ui::Controls& controls, const ui::DpiScale& scale,
+                            HFONT font) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&icc);
+  scale_ = scale;
   chk1_ = Make(parent, 0, L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, kChk1Id, font,
-               controls[ui::Index(ui::Ctl::chk1)]);
-  pb1_ = Make(parent, 0, PROGRESS_CLASSW, 0, 102, font, controls[ui::Index(ui::Ctl::pb1)]);
+               controls[ui::Index(ui::Ctl::chk1)], scale);
+  pb1_ = Make(parent, 0, PROGRESS_CLASSW, 0, 102, font, controls[ui::Index(ui::Ctl::pb1)], scale);
   edt1_ = Make(parent, WS_EX_CLIENTEDGE, L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, kEdt1Id, font,
-               controls[ui::Index(ui::Ctl::edt1)]);
+               controls[ui::Index(ui::Ctl::edt1)], scale);
   for (ui::Ctl id : {ui::Ctl::chk1, ui::Ctl::pb1, ui::Ctl::edt1}) Sync(controls[ui::Index(id)]);
+}
+
+void NativeControls::Rescale(const ui::Controls& controls, const ui::DpiScale& scale, HFONT font) {
+  scale_ = scale;
+  for (ui::Ctl id : {ui::Ctl::chk1, ui::Ctl::pb1, ui::Ctl::edt1}) {
+    if (HWND h = Handle(id))
+      SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    Sync(controls[ui::Index(id)]);
+    if (HWND h = Handle(id))
+      InvalidateRect(h, nullptr, TRUE);
+  }
+}
+
+std::optional<ui::Ctl> NativeControls::Which(HWND h) const {
+  for (ui::Ctl id : {ui::Ctl::chk1, ui::Ctl::pb1, ui::Ctl::edt1})
+    if (h && h == Handle(id))
+      return id;
+  return std::nullopt;
 }
 
 HWND NativeControls::Handle(ui::Ctl id) const {
@@ -58,13 +78,13 @@ void NativeControls::Sync(const ui::Control& c) {
   if (!h)
     return;
   syncing_ = true;
+  const ui::Rect r = scale_.ToDevice(c.bounds);
   RECT now{};
   GetWindowRect(h, &now);
   MapWindowPoints(HWND_DESKTOP, GetParent(h), reinterpret_cast<POINT*>(&now), 2);
-  if (now.left != c.bounds.left || now.top != c.bounds.top ||
-      now.right - now.left != c.bounds.width || now.bottom - now.top != c.bounds.height)
-    SetWindowPos(h, nullptr, c.bounds.left, c.bounds.top, c.bounds.width, c.bounds.height,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+  if (now.left != r.left || now.top != r.top || now.right - now.left != r.width ||
+      now.bottom - now.top != r.height)
+    SetWindowPos(h, nullptr, r.left, r.top, r.width, r.height, SWP_NOZORDER | SWP_NOACTIVATE);
   if (!IsWindowEnabled(h) != !c.enabled)
     EnableWindow(h, c.enabled);
 

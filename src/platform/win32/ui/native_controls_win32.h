@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include "ui/controls.h"
+#include "ui/dpi_scale.h"
 
 namespace zentivo::win32 {
 
@@ -15,10 +18,15 @@ class NativeControls {
   static constexpr int kChk1Id = 101;
   static constexpr int kEdt1Id = 103;
 
-  // Creates them as children of `parent` in their design state.
-  void Create(HWND parent, HFONT font, const ui::Controls& controls);
+  // Creates them as children of `parent` in their design state, placed at
+  // `scale` and drawn in `font` (the window font made for that dpi).
+  void Create(HWND parent, const ui::Controls& controls, const ui::DpiScale& scale, HFONT font);
+  // The window moved to a display of another dpi: new places and font.
+  void Rescale(const ui::Controls& controls, const ui::DpiScale& scale, HFONT font);
   // Brings one native control in line with its record.
   void Sync(const ui::Control& c);
+  // The control of that window, if it is one of these.
+  std::optional<ui::Ctl> Which(HWND h) const;
 
   HWND Handle(ui::Ctl id) const;
   // True while Sync writes into a control, so that the control's own change
@@ -29,6 +37,7 @@ class NativeControls {
   HWND chk1_ = nullptr;
   HWND pb1_ = nullptr;
   HWND edt1_ = nullptr;
+  ui::DpiScale scale_;
   bool syncing_ = false;
 };
 

@@ -23,6 +23,8 @@ void RunInstallerWindow(const WindowContext& context, WindowDependencies deps) {
 
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (host.PreTranslate(msg))
+      continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }

@@ -1,0 +1,11 @@
+# Pixel signatures (ImageMagick's %#) of the installer window's screenshots at
+# 96 dpi, taken from the window before it learnt to scale: the unscaled
+# window must stay that window, pixel for pixel. window_dpi_test.sh checks them.
+start 4754a8d6928d4590b669095e6068717a03b03cb282fc73bfe585d23bc88b545f
+start-hover 0526152344b675e696d746a5e5ef82c5f0e201ac0d02022116abc6ae595f2fe3
+unticked 5653680bf3dedd1de4242562e33658a8ff3da0cec036ec1284142fff928bc350
+directory-choice 2569d3b229b254afd4eec2e990bb03ae9dbd8f3a013497f9cdc7dd38d27d257f
+preparing 75666a3d89f418f7b61e0bb5c1f0fdab2a19f1ee0d55a74669367ae8a710a67c
+downloading 1cac1454f6589fb925d1d4b9551b6c2e5bc7f3349bb70661306d889cbe84d40c
+installing 091f79bc6c82ba0e9297ec86323bd8c1753dbd580e88921ef96c6effa17b9f49
+finished f3cdf5b569e6ab69111dfdb4b1658fd3b7f67a96f428bb53a6941f83e74b3a1d

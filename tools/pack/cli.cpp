@@ -1,0 +1,37 @@
+#include "pack/cli.h"
+
+#include <cstdio>
+
+namespace zentivo::pack {
+
+int Fail(int code, const std::string& message) {
+  std::fprintf(stderr, "zentivo-pack: %s\n", message.c_str());
+  return code;
+}
+
+void Print(const std::string& line) {
+  std::fwrite(line.data(), 1, line.size(), stdout);
+  std::fputc('\n', stdout);
+}
+
+int Usage() {
+  std::fputs(
+      "usage:\n"
+      "  zentivo-pack pack --installer IN.exe --output OUT.exe [--values FILE] [--set "
+      "NAME=VALUE]...\n"
+      "  zentivo-pack pack --installer IN.exe --matrix FILE.tsv --out-dir DIR [--name PATTERN]\n"
+      "                    [--values FILE] [--set NAME=VALUE]...\n"
+      "  zentivo-pack plan [--server ROOT] (--values FILE | --set NAME=VALUE... | INSTALLER.exe)\n"
+      "  zentivo-pack check --server ROOT (--values FILE | --set NAME=VALUE... | INSTALLER.exe)\n"
+      "  zentivo-pack dump EXE\n"
+      "  zentivo-pack encode VALUE\n"
+      "  zentivo-pack decode [--hex] TEXT\n"
+      "ROOT is http://HOST[:PORT] or https://HOST[:PORT] (http:// when no scheme is given),\n"
+      "optionally followed by the folder the tree lies in.\n"
+      "PATTERN names each installer of a matrix, {FIELD} standing for that row's value;\n"
+      "the default is ZentivoSetup-{AppEName}-{AgentVersion}.exe.\n",
+      stderr);
+  return kExitUsage;
+}
+
+}  // namespace zentivo::pack
