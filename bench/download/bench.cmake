@@ -7,3 +7,9 @@ add_custom_target(run_bench_download
   COMMAND ${CMAKE_CURRENT_LIST_DIR}/run-bench $<TARGET_FILE:bench_download>
           ${CMAKE_BINARY_DIR}/bench-download
   DEPENDS bench_download USES_TERMINAL)
+# The same over distant links, through tests/servers/link_proxy.py:
+#   cmake --build --preset native --target run_bench_download_links
+add_custom_target(run_bench_download_links
+  COMMAND ${CMAKE_CURRENT_LIST_DIR}/run-link-bench $<TARGET_FILE:bench_download>
+          ${CMAKE_BINARY_DIR}/bench-download-links
+  DEPENDS bench_download USES_TERMINAL)

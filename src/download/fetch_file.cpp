@@ -3,28 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "download/reply_check.h"
+#include "download/range_round.h"
 #include "platform/fs.h"
 
 namespace zentivo::download {
-namespace {
-
-std::string_view StatusText(PartialFile::Status status) {
-  switch (status) {
-    case PartialFile::Status::kOk:
-      break;
-    case PartialFile::Status::kUnreadable:
-      return kTmpUnreadableText;
-    case PartialFile::Status::kUnwritable:
-      return kTmpWriteText;
-    case PartialFile::Status::kDiskFull:
-      return kDiskFullText;
-  }
-  return {};
-}
-
-}  // namespace
-
 std::string RangeValue(int64_t received, double remote_size) {
   std::string value = std::to_string(received) + "-";
   if ((remote_size - static_cast<double>(received)) / kRangeStep >= 1) {
@@ -84,76 +66,36 @@ FetchResult FileFetcher::Transfer(std::string_view name, const std::string& fina
   PartialFile tmp;
   if (const auto status = tmp.Open(final_path + std::string(kTmpSuffix), version);
       status != PartialFile::Status::kOk)
-    return {false, FailureMessage(name, StatusText(status))};
+    return {false, FailureMessage(name, PartialFileStatusText(status))};
   received_ = tmp.Length();
-  const int64_t remote = version.length;
-  const std::string url = probe_.LastUrl();
-  std::string_view refusal;  // why we stopped a reply ourselves
-  int64_t asked = 0;
-
-  const auto on_reply = [&](const HttpReply& reply) {
-    switch (CheckRangeReply(reply, asked, remote)) {
-      case ReplyUse::kAppend:
-        return true;
-      case ReplyUse::kRestart:
-        if (const auto status = tmp.Restart(); status != PartialFile::Status::kOk) {
-          refusal = StatusText(status);
-          return false;
-        }
-        return true;
-      case ReplyUse::kRefuse:
-        break;
-    }
-    refusal = kNotTheFileText;
-    return false;
-  };
-  const auto sink = [&](std::span<const char> piece) {
-    // Never a byte beyond the file's length.
-    const auto room = static_cast<size_t>(remote - tmp.Length());
-    const auto status = tmp.Append(piece.first(std::min(piece.size(), room)));
-    if (status != PartialFile::Status::kOk) {
-      refusal = StatusText(status);
-      return false;
-    }
+  const RoundSetup setup{
+      probe_.LastUrl(), version.length, tmp, gate_, window_, received_, [this](int i) {
+        return Client(i);
+      }};
+  while (tmp.Length() < version.length) {
     gate_.WaitWhilePaused();
-    return piece.size() <= room;
-  };
-
-  while (tmp.Length() < remote) {
-    gate_.WaitWhilePaused();
-    const uint64_t holds = gate_.Holds();
-    asked = tmp.Length();
-    refusal = {};
-    transfer_.SetRange("bytes=" + RangeValue(asked, static_cast<double>(remote)));
-    // Only the rest of the version the partial file holds; a changed file
-    // comes back whole, as a 200.
-    transfer_.SetIfRange(asked > 0 ? tmp.IfRange() : std::string());
-    try {
-      transfer_.Get(url, on_reply, sink);
-    } catch (const EHttpFailure& e) {
-      received_ = tmp.Length();
-      if (!refusal.empty())
-        return {false, FailureMessage(name, refusal)};
-      // The body ran past the file's end: everything up to it is here.
-      if (e.kind() == HttpFailureKind::kAborted && tmp.Length() == remote)
-        break;
-      const bool dropped =
-          e.kind() == HttpFailureKind::kBroken || e.kind() == HttpFailureKind::kTimeout;
-      // The worker was paused inside this request and the connection did not
-      // survive it: ask again from what the .tmp holds.
-      if (dropped && gate_.Holds() != holds) {
-        transfer_.Disconnect();
-        continue;
-      }
-      throw;
-    }
-    received_ = tmp.Length();
-    if (received_ <= asked)
-      return {false, FailureMessage(name, kNoDataText)};
+    const RoundEnd end = RunRangeRound(setup);
+    if (end.kind != RoundEnd::Kind::kFailed)
+      continue;
+    if (!end.refusal.empty())
+      return {false, FailureMessage(name, end.refusal)};
+    std::rethrow_exception(end.error);
   }
   if (!tmp.Promote(final_path))
     return {false, FailureMessage(name, kPromoteText)};
   return {};
+}
+
+TIdHTTP* FileFetcher::Client(int i) {
+  if (i == 0)
+    return &transfer_;
+  while (more_ && static_cast<int>(extra_.size()) < i && extra_.size() + 1 < kMaxInFlight) {
+    auto client = more_();
+    if (!client)
+      break;
+    extra_.push_back(std::move(client));
+  }
+  return i <= static_cast<int>(extra_.size()) ? extra_[static_cast<size_t>(i - 1)].get() : nullptr;
 }
 
 }  // namespace zentivo::download

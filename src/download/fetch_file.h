@@ -4,12 +4,17 @@
 // server announced.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "download/download_state.h"
 #include "download/http_client.h"
+#include "download/in_flight_window.h"
 #include "download/partial_file.h"
 #include "download/pause_gate.h"
 
@@ -41,36 +46,49 @@ struct [[nodiscard]] FetchResult {
   std::string message;  // the failure box's text when !ok
 };
 
+// Makes the clients of the extra connections that keep several ranges in
+// flight, set up like the transfer client.
+using ClientFactory = std::function<std::unique_ptr<TIdHTTP>()>;
+
 class FileFetcher {
  public:
   // `probe` sends the HEAD of each file and is disconnected after it;
-  // `transfer` sends the ranged GETs (its work handlers read ReceivedBytes).
+  // `transfer` sends the ranged GETs (its work handlers read ReceivedBytes),
+  // together with up to kMaxInFlight - 1 clients that `more` makes as the
+  // link calls for them. Without `more` one range is in flight at a time.
   FileFetcher(TIdHTTP& probe, TIdHTTP& transfer, TDownloadState& state, PauseGate& gate,
-              std::string work_dir)
+              std::string work_dir, ClientFactory more = nullptr)
       : probe_(probe),
         transfer_(transfer),
         state_(state),
         gate_(gate),
-        work_dir_(std::move(work_dir)) {}
+        work_dir_(std::move(work_dir)),
+        more_(std::move(more)) {}
 
   // `probed_size` is what this run's size probe found for the file (0 when
   // the probe failed): a finished file of another size is fetched again.
   FetchResult FetchFile(std::string_view name, const std::string& url, int64_t probed_size);
 
-  // Bytes of the current file held in its ".tmp": set before the first range
-  // request and after each one.
+  // Bytes of the current file held in its ".tmp", as they reach it. Read
+  // by the transfer clients' work handlers on their threads.
   int64_t ReceivedBytes() const { return received_; }
 
  private:
   FetchResult Transfer(std::string_view name, const std::string& final_path,
                        const FileVersion& version);
+  // The client of connection `i`: the transfer client first, then the
+  // extra ones, kept for the whole run so their connections are reused.
+  TIdHTTP* Client(int i);
 
   TIdHTTP& probe_;
   TIdHTTP& transfer_;
   TDownloadState& state_;
   PauseGate& gate_;
   std::string work_dir_;
-  int64_t received_ = 0;
+  ClientFactory more_;
+  std::vector<std::unique_ptr<TIdHTTP>> extra_;
+  InFlightWindow window_;  // learnt over the run, not per file
+  std::atomic<int64_t> received_ = 0;
 };
 
 }  // namespace zentivo::download

@@ -2,6 +2,7 @@
 // ends; the window holds a WorkerControl that outlives it.
 #include <atomic>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -65,15 +66,27 @@ void ProbeSizes(const DownloadPlan& plan, const WorkerSettings& settings, TDownl
   s.TotalSize = total;
 }
 
-// The transfer client with the worker's two handlers bound.
+// The transfer handlers, reached from every transfer client's thread, one
+// thread at a time.
+struct SharedProgress {
+  TransferProgress& progress;
+  const FileFetcher* fetcher = nullptr;
+  std::mutex mutex;
+};
+
+// A transfer client with the worker's two handlers bound.
 std::unique_ptr<TIdHTTP> MakeTransferClient(const WorkerSettings& settings,
-                                            TransferProgress& progress,
-                                            const FileFetcher*& fetcher) {
+                                            SharedProgress& shared) {
   auto client = CreateHttpClient();
   client->SetTimeouts(settings.Timeouts.connect_seconds, settings.Timeouts.stall_seconds);
-  client->SetOnWorkBegin([&progress](int64_t) { progress.OnWorkBegin(); });
-  client->SetOnWork(
-      [&progress, &fetcher](int64_t) { progress.OnWork(fetcher ? fetcher->ReceivedBytes() : 0); });
+  client->SetOnWorkBegin([&shared](int64_t) {
+    std::lock_guard lock(shared.mutex);
+    shared.progress.OnWorkBegin();
+  });
+  client->SetOnWork([&shared](int64_t) {
+    std::lock_guard lock(shared.mutex);
+    shared.progress.OnWork(shared.fetcher ? shared.fetcher->ReceivedBytes() : 0);
+  });
   return client;
 }
 
@@ -86,8 +99,8 @@ std::string DefaultServerRoot() {
 void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
   TDownloadState& state = env.state;
   TransferProgress progress(state, env.ui, env.clock);
-  const FileFetcher* current = nullptr;
-  auto transfer = MakeTransferClient(settings, progress, current);
+  SharedProgress shared{progress, nullptr, {}};
+  auto transfer = MakeTransferClient(settings, shared);
 
   const config::TAppInfo& info = settings.AppInfo;
   const DownloadPlan plan = BuildDownloadPlan(info.AgentVersion, info.AppName, info.AppEName);
@@ -101,8 +114,16 @@ void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
     transfer->SetHandleRedirects(true);
     auto probe = CreateHttpClient();
     probe->SetTimeouts(settings.Timeouts.connect_seconds, settings.Timeouts.stall_seconds);
-    FileFetcher fetcher(*probe, *transfer, state, env.gate, settings.WorkDir);
-    current = &fetcher;
+    FileFetcher fetcher(*probe, *transfer, state, env.gate, settings.WorkDir, [&] {
+      auto more = MakeTransferClient(settings, shared);
+      more->SetHandleRedirects(true);
+      return more;
+    });
+    const auto set_current = [&shared](const FileFetcher* f) {
+      std::lock_guard lock(shared.mutex);
+      shared.fetcher = f;
+    };
+    set_current(&fetcher);
 
     bool first = true;
     for (const Step& step : DownloadOrder(plan)) {
@@ -119,14 +140,17 @@ void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
       if (!result.ok) {
         // Not while the window asks its cancel question.
         env.gate.WaitWhilePaused();
-        current = nullptr;
+        set_current(nullptr);
         env.ui.ReportFailure(result.message);
         return;
       }
     }
-    current = nullptr;
+    set_current(nullptr);
   } catch (...) {
-    current = nullptr;
+    {
+      std::lock_guard lock(shared.mutex);
+      shared.fetcher = nullptr;
+    }
     env.ui.RunOnFailed();
     // The window leaves OnFailed unassigned; the user still learns why the
     // download stopped.

@@ -1,7 +1,9 @@
 // TIdHTTP over libcurl, http and https (libcurl's TLS with the system's CA
-// store). One easy handle per client, so the range requests of
-// one file travel over one kept-alive connection; Disconnect drops the handle
-// and with it the connection.
+// store). One easy handle per client, so the requests of a client travel
+// over one kept-alive connection; Disconnect drops the handle and with it the
+// connection. The worker keeps several ranges in flight with several
+// clients, each driven by a thread of its own (easy handles are independent,
+// and curl_global_init runs once).
 #include <curl/curl.h>
 #include <strings.h>
 

@@ -1,8 +1,10 @@
 // TIdHTTP over WinINet, http and https (Schannel with the system's
-// certificate store). Nothing goes through the cache (every request is a
-// reload and nothing is written to it), redirects are followed only when
-// asked, and the connection handle is kept between the requests of a client
-// so WinINet can reuse the kept-alive connection for the next range.
+// certificate store). Each client has its own session, so the clients of the
+// worker's connections run their requests side by side. Nothing goes through
+// the cache (every request is a reload and nothing is written to it),
+// redirects are followed only when asked, and the connection handle is kept
+// between the requests of a client so WinINet can reuse the kept-alive
+// connection for the next range.
 #include <windows.h>
 #include <wininet.h>
 
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "download/http_client.h"
+#include "download/in_flight_window.h"
 #include "platform/http_headers.h"
 #include "platform/http_url.h"
 #include "platform/win32/wide.h"
@@ -179,6 +182,17 @@ class WinInetHttpClient final : public TIdHTTP {
       session_.reset(InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
       if (!session_)
         FailWithLastError("InternetOpen");
+      // The worker keeps several ranges in flight to our one host, each on a
+      // client of its own, beside the probe's HEAD; WinINet's default of two
+      // connections per server would queue them behind each other.
+      DWORD conns = kMaxInFlight + 1;
+      for (DWORD option :
+           {INTERNET_OPTION_MAX_CONNS_PER_SERVER, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER}) {
+        // Older WinINet takes the limit only process-wide; this process
+        // talks to our update host alone.
+        if (!InternetSetOptionW(session_.get(), option, &conns, sizeof conns))
+          InternetSetOptionW(nullptr, option, &conns, sizeof conns);
+      }
     }
     if (connection_ && (url.host != host_ || url.port != port_ || url.secure != secure_))
       connection_.reset();

@@ -1,0 +1,57 @@
+// The ranged GETs of one file from where its ".tmp" ends, several in flight
+// at once, each on a connection of its own. The requests are the ones a
+// single connection would send one after another (the same Range values,
+// started in the same order); only the waiting between them goes. Bytes
+// reach the ".tmp" strictly in order, so it stays a prefix of the file: the
+// range at its end streams into it, the ranges ahead wait in memory.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "download/http_client.h"
+#include "download/in_flight_window.h"
+#include "download/partial_file.h"
+#include "download/pause_gate.h"
+
+namespace zentivo::download {
+
+struct [[nodiscard]] RoundEnd {
+  enum class Kind {
+    kDone,      // the .tmp holds the file's length
+    kAskAgain,  // a connection died during a pause, or a range came short:
+                // carry on from the .tmp's length
+    kFailed,    // the file fails with `refusal`, or else with `error`
+  };
+  Kind kind = Kind::kDone;
+  std::string_view refusal;  // our own words for the failure
+  std::exception_ptr error;  // the client's failure
+};
+
+struct RoundSetup {
+  std::string url;
+  int64_t remote = 0;  // the length the HEAD announced
+  PartialFile& tmp;
+  PauseGate& gate;
+  InFlightWindow& window;
+  std::atomic<int64_t>& received;  // follows the .tmp's length
+  // The client of connection `i` (0 .. kMaxInFlight - 1), the same one for
+  // the same `i` in every round; nullptr when there is no such connection.
+  std::function<TIdHTTP*(int i)> client;
+};
+
+// A failed write to the ".tmp" in the program's words.
+std::string_view PartialFileStatusText(PartialFile::Status status);
+
+// Fetches ranges from the .tmp's length to the file's end. A range that
+// fails stops the issuing of further ranges; the ranges before it still
+// reach the .tmp, the ones after it are dropped, and its failure is the
+// round's. A verified 200 of the whole file (a server that ignores Range)
+// turns the round into that one transfer, into a .tmp started over.
+RoundEnd RunRangeRound(const RoundSetup& setup);
+
+}  // namespace zentivo::download
