@@ -62,8 +62,8 @@ or size replaces the file, the way a maker replaces it on the server.
 Unknown paths get 404.
 
 Server-check options and modes (what `zentivo-pack check` must notice):
-  &validators=1  on /_control/file: every reply of that file carries an ETag
-                 and a Last-Modified header, as a static file server's do
+  &validators=1  on /_control/file: the same as &validator=both, the ETag
+                 and Last-Modified a static file server sends
   &source=FILE   on /_control/file: the file's bytes are those of the local
                  FILE (read when the scenario is set up; its size wins over
                  size=) instead of the pattern, so that real archives can be
@@ -376,21 +376,8 @@ class Handler(BaseHTTPRequestHandler):
 # Kept apart from the modes above: they wrap the handler instead of changing
 # it, so the modes above behave exactly as before.
 
-CHECK_LAST_MODIFIED = "Wed, 09 Dec 2026 10:00:00 GMT"
-
-
-def check_headers(f):
-    """The validators of a file registered with validators=1."""
-    if not f.get("validators"):
-        return ()
-    return (("ETag", '"%x-%x"' % (f["size"], f["seed"])),
-            ("Last-Modified", CHECK_LAST_MODIFIED))
-
-
 _plain_control = Handler.control
-_plain_handle_file = Handler.handle_file
 _plain_serve = Handler.serve
-_plain_end_headers = Handler.end_headers
 
 
 _plain_content = content
@@ -414,20 +401,15 @@ def _check_control(self):
         sc = SCENARIOS.get(q.get("id", [""])[0])
     with sc.lock:
         f = sc.files[q["path"][0]]
-        f["validators"] = q.get("validators", [""])[0] == "1"
+        if q.get("validators", [""])[0] == "1":
+            f["validator"] = "both"
         if "source" in q:
             with open(q["source"][0], "rb") as fp:
                 f["data"] = fp.read()
             f["size"] = len(f["data"])
 
 
-def _check_handle_file(self, method):
-    self.check_headers = ()  # nothing left over from the connection's last reply
-    _plain_handle_file(self, method)
-
-
 def _check_serve(self, method, sid, path, f, mode, rng):
-    self.check_headers = check_headers(f)
     _serving.data = f.get("data")
     try:
         return _serve_check_mode(self, method, sid, path, f, mode, rng)
@@ -440,6 +422,7 @@ def _serve_check_mode(self, method, sid, path, f, mode, rng):
         body = gzip.compress(content(f["seed"], 0, f["size"]), mtime=0)
         self.send_response(200)
         self.send_header("Content-Encoding", "gzip")
+        self.send_validators(f)
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         if method == "HEAD":
@@ -449,16 +432,8 @@ def _serve_check_mode(self, method, sid, path, f, mode, rng):
     return _plain_serve(self, method, sid, path, f, mode, rng)
 
 
-def _check_end_headers(self):
-    for name, value in getattr(self, "check_headers", ()):
-        self.send_header(name, value)
-    _plain_end_headers(self)
-
-
 Handler.control = _check_control
-Handler.handle_file = _check_handle_file
 Handler.serve = _check_serve
-Handler.end_headers = _check_end_headers
 
 
 def serve(port, state_dir):
