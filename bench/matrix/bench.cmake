@@ -7,5 +7,5 @@ add_executable(fault_matrix ${CMAKE_CURRENT_LIST_DIR}/main.cpp
                ${PROJECT_SOURCE_DIR}/tests/install/extract_test_support.cpp)
 target_link_libraries(fault_matrix PRIVATE zentivo_test_support)
 target_compile_definitions(fault_matrix PRIVATE ZENTIVO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-target_include_directories(fault_matrix PRIVATE ${PROJECT_SOURCE_DIR}/tests/download/net ${PROJECT_SOURCE_DIR}/bench)
+target_include_directories(fault_matrix PRIVATE ${PROJECT_SOURCE_DIR}/bench)
 add_custom_target(run_fault_matrix COMMAND fault_matrix DEPENDS fault_matrix USES_TERMINAL)

@@ -19,10 +19,10 @@
 #include "platform/fs.h"
 #include "quiet_ui.h"
 #include "support/temp_dir.h"
-#include "../../tests/download/net/rqx_plan.h"
-#include "../../tests/download/net/test_servers.h"
-#include "../../tests/install/extract_test_support.h"
-#include "../../tests/install/zip_builder.h"
+#include "download/net/rqx_plan.h"
+#include "download/net/test_servers.h"
+#include "install/extract_test_support.h"
+#include "install/zip_builder.h"
 
 namespace {
 
