@@ -71,9 +71,9 @@ class Completion {
     // The icon exists only for some editions; one that wasn't downloaded is
     // not copied.
     const std::string from = in_.ExeDir + "temp\\";
-    PlaceFile(from + "Maindb.db", dir + "\\data\\Maindb.db");
-    PlaceFile(from + "exe.ico", dir + "\\exe.ico");
-    PlaceFile(from + "uninstall.exe", dir + "\\uninstall.exe");
+    CopyIntoPlace(from + "Maindb.db", dir + "\\data\\Maindb.db");
+    CopyIntoPlace(from + "exe.ico", dir + "\\exe.ico");
+    CopyIntoPlace(from + "uninstall.exe", dir + "\\uninstall.exe");
 
     ui_.SendProgress(kStagePlaced);
     ui_.AdvanceProgress(6000000);
@@ -137,7 +137,7 @@ class Completion {
   // name. A file that wasn't downloaded is not copied, and an existing
   // target that can't be replaced (read-only, locked) stays as it is; any
   // other failure ends the installation.
-  static void PlaceFile(const std::string& from, const std::string& to) {
+  static void CopyIntoPlace(const std::string& from, const std::string& to) {
     if (!fs::FileExists(from))
       return;
     if (const auto attrs = fs::GetAttributes(to); attrs && (*attrs & fs::kAttrReadOnly))
@@ -148,13 +148,7 @@ class Completion {
       fs::RemoveFile(part);
       throw EWriteFailure(disk_full, "can't copy " + from);
     }
-    if (!fs::MoveFileReplacing(part, to)) {
-      const bool disk_full = fs::LastFailureWasDiskFull();
-      fs::RemoveFile(part);
-      if (!disk_full && fs::FileExists(to))
-        return;
-      throw EWriteFailure(disk_full, "can't place " + to);
-    }
+    (void)PlacePart(part, to);
   }
 
   void MakeShortcuts(const std::string& dir) {

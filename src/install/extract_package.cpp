@@ -117,16 +117,9 @@ class Extractor {
     }
     if (const auto when = DosDateTime(entry.dos_date, entry.dos_time))
       fs::SetModifiedTime(part, *when);
-    if (!fs::MoveFileReplacing(part, target)) {
-      const bool disk_full = fs::LastFailureWasDiskFull();
-      fs::RemoveFile(part);
-      // A target that is there but can't be replaced (locked, or read-only
-      // in a way the attributes don't show) is left as it is.
-      if (!disk_full && fs::FileExists(target)) {
-        ++summary_.skipped;
-        return;
-      }
-      throw EWriteFailure(disk_full, "can't place " + target);
+    if (!PlacePart(part, target)) {
+      ++summary_.skipped;
+      return;
     }
     const uint32_t attrs = entry.WindowsAttributes();
     fs::SetAttributes(target, attrs != 0 ? attrs : kAttrNormal);
@@ -156,6 +149,18 @@ class Extractor {
 };
 
 }  // namespace
+
+bool PlacePart(const std::string& part, const std::string& target) {
+  if (fs::MoveFileReplacing(part, target))
+    return true;
+  const bool disk_full = fs::LastFailureWasDiskFull();
+  fs::RemoveFile(part);
+  // A target that is there but can't be replaced (locked, or read-only in a
+  // way the attributes don't show) is left as it is.
+  if (!disk_full && fs::FileExists(target))
+    return false;
+  throw EWriteFailure(disk_full, "can't place " + target);
+}
 
 ExtractSummary ExtractArchive(ByteSource& source, const std::string& dest_dir, const Pump& pump) {
   std::string base = dest_dir;

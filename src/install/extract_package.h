@@ -40,6 +40,11 @@ class EExtractStopped : public std::runtime_error {
   EExtractStopped() : std::runtime_error("extraction stopped: the window is closing") {}
 };
 
+// Gives the whole file `part` the name `target`. False, with `part` removed,
+// when an existing target can't be replaced; raises EWriteFailure for any
+// other failure.
+bool PlacePart(const std::string& part, const std::string& target);
+
 // Runs between entries and between data blocks so the window can handle its
 // messages; false when the window is closing and extraction must stop.
 using Pump = std::function<bool()>;
