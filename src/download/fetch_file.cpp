@@ -1,7 +1,13 @@
 #include "download/fetch_file.h"
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstdio>
+#include <list>
+#include <mutex>
+#include <optional>
+#include <thread>
+#include <vector>
 
 #include "download/range_round.h"
 #include "platform/fs.h"
@@ -23,79 +29,285 @@ std::string FailureMessage(std::string_view name, std::string_view text) {
   return "[" + std::string(name) + "]" + std::string(text);
 }
 
-FetchResult FileFetcher::FetchFile(std::string_view name, const std::string& url,
-                                   int64_t probed_size) {
-  const std::string final_path = work_dir_ + "\\" + std::string(name);
-  if (fs::FileExists(final_path)) {
-    // A finished download stays only while it is as long as the server's
-    // file; anything else (a file replaced on the server, a damaged copy
-    // that was cut or grown) is fetched again.
-    const auto size = fs::FileSize(final_path);
-    if (probed_size <= 0 || (size && *size == probed_size))
-      return {};
-  }
+namespace {
+
+// Files made ready beyond the current one: each holds its first ranges'
+// bytes in memory until its turn.
+constexpr size_t kFilesAhead = 2;
+
+// The failure a round ended with, in the failure box's words.
+FetchResult RoundFailure(std::string_view name, const RoundEnd& end) {
+  if (!end.refusal.empty())
+    return {false, FailureMessage(name, end.refusal)};
   try {
-    HttpReply head;
-    try {
-      head = probe_.Head(url);
-    } catch (...) {
-      probe_.Disconnect();
-      throw;
-    }
-    probe_.Disconnect();
-    state_.CurrentRemoteSize = static_cast<double>(head.content_length);
-    // Without a length nothing tells a whole file from a part of one.
-    if (head.content_length < 0)
-      return {false, FailureMessage(name, kNoLengthText)};
-    received_ = 0;
-    // An empty file on the server is no file to install.
-    if (head.content_length == 0)
-      return {};
-    return Transfer(name, final_path, FileVersion::Of(head));
+    std::rethrow_exception(end.error);
   } catch (const EIdHTTPProtocolException& e) {
     return {false, FailureMessage(name, e.what())};
   } catch (const EHttpFailure& e) {
     return {false, FailureMessage(name, e.what())};
   } catch (...) {
-    return {false, FailureMessage(name, kUnexpectedText)};
   }
+  return {false, FailureMessage(name, kUnexpectedText)};
 }
 
-FetchResult FileFetcher::Transfer(std::string_view name, const std::string& final_path,
-                                  const FileVersion& version) {
+// Finished files renamed to their final names in the background, while the
+// next file arrives: the flush to the disk before each rename takes a while.
+class Promotions {
+ public:
+  ~Promotions() { (void)Wait(); }
+
+  void Add(std::string_view name, PartialFile& tmp, std::string final_path) {
+    auto& p = pending_.emplace_back();
+    p.name = name;
+    p.thread = std::thread(
+        [&p, &tmp, final_path = std::move(final_path)] { p.ok = tmp.Promote(final_path); });
+  }
+
+  // Every rename done; the first that failed, in the order of the files.
+  FetchResult Wait() {
+    FetchResult result;
+    for (Pending& p : pending_) {
+      if (p.thread.joinable())
+        p.thread.join();
+      if (!p.ok && result.ok)
+        result = {false, FailureMessage(p.name, kPromoteText)};
+    }
+    return result;
+  }
+
+ private:
+  struct Pending {
+    std::string_view name;
+    std::thread thread;
+    bool ok = false;
+  };
+  std::list<Pending> pending_;  // stable addresses for the threads
+};
+
+}  // namespace
+
+// A file made ready for its turn: its HEAD answered, its .tmp opened, its
+// first ranges under way.
+struct FileFetcher::Ahead {
+  FetchResult result;            // a failure before any range
+  bool skip = false;             // nothing to fetch: finished already, or empty on the server
+  std::optional<double> remote;  // the HEAD's length, once it answered
+  std::string final_path;
   PartialFile tmp;
-  if (const auto status = tmp.Open(final_path + std::string(kTmpSuffix), version);
-      status != PartialFile::Status::kOk)
-    return {false, FailureMessage(name, PartialFileStatusText(status))};
-  received_ = tmp.Length();
-  const RoundSetup setup{
-      probe_.LastUrl(), version.length, tmp, gate_, window_, received_, [this](int i) {
-        return Client(i);
-      }};
-  while (tmp.Length() < version.length) {
-    gate_.WaitWhilePaused();
-    const RoundEnd end = RunRangeRound(setup);
-    if (end.kind != RoundEnd::Kind::kFailed)
-      continue;
-    if (!end.refusal.empty())
-      return {false, FailureMessage(name, end.refusal)};
-    std::rethrow_exception(end.error);
+  std::atomic<int64_t> received = 0;
+  std::unique_ptr<RoundSetup> setup;
+  std::unique_ptr<RangeRound> round;  // goes before what it refers to
+};
+
+// One FetchFiles: the worker's thread takes the files in turn while a
+// thread of its own makes the next ones ready.
+class FileFetcher::Run {
+ public:
+  Run(FileFetcher& fetcher, std::span<const FileJob> jobs)
+      : f_(fetcher), jobs_(jobs), ahead_(jobs.size()) {
+    thread_ = std::thread([this] { MakeReady(); });
   }
-  if (!tmp.Promote(final_path))
-    return {false, FailureMessage(name, kPromoteText)};
-  return {};
+
+  ~Run() {
+    {
+      std::lock_guard lock(m_);
+      stop_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
+    // Files made ready whose turn never came: their requests stop, and a
+    // .tmp made for them and never written goes again.
+    for (size_t j = current_ + 1; j < ahead_.size(); ++j) {
+      if (!ahead_[j])
+        continue;
+      ahead_[j]->round.reset();
+      ahead_[j]->tmp.DiscardIfUnused();
+    }
+    f_.none_ = f_.ReceivedBytes();
+    f_.received_ = &f_.none_;
+  }
+
+  FetchResult Fetch(const std::function<void(size_t)>& before) {
+    for (size_t i = 0; i < jobs_.size(); ++i) {
+      if (before)
+        before(i);
+      Ahead& a = Turn(i);
+      if (a.remote)
+        f_.state_.CurrentRemoteSize = *a.remote;
+      if (!a.result.ok)
+        return Done(a.result);
+      if (a.skip)
+        continue;
+      f_.received_ = &a.received;
+      if (const FetchResult r = Transfer(jobs_[i].name, a); !r.ok)
+        return Done(r);
+      promotions_.Add(jobs_[i].name, a.tmp, a.final_path);
+    }
+    return Done({});
+  }
+
+ private:
+  // The worker's turn at file i: asks for it and waits until it is ready.
+  Ahead& Turn(size_t i) {
+    std::unique_lock lock(m_);
+    current_ = i;
+    wanted_ = std::max(wanted_, i);
+    wake_.notify_all();
+    ready_.wait(lock, [&] { return ahead_[i] != nullptr; });
+    return *ahead_[i];
+  }
+
+  // File i may be made ready: the one before it has sent all it will send.
+  void Ask(size_t i) {
+    {
+      std::lock_guard lock(m_);
+      wanted_ = std::max(wanted_, i);
+    }
+    wake_.notify_all();
+  }
+
+  FetchResult Done(const FetchResult& result) {
+    const FetchResult placed = promotions_.Wait();
+    return placed.ok ? result : placed;
+  }
+
+  FetchResult Transfer(std::string_view name, Ahead& a) {
+    RoundEnd end = a.round ? a.round->Finish() : RoundEnd{};
+    a.round.reset();
+    for (;;) {
+      if (end.kind == RoundEnd::Kind::kFailed)
+        return RoundFailure(name, end);
+      if (a.tmp.Length() >= a.setup->remote)
+        return {};
+      f_.gate_.WaitWhilePaused();
+      end = RunRangeRound(*a.setup);
+    }
+  }
+
+  // The thread that makes files ready, in order, as far as they are asked
+  // for and no further than kFilesAhead beyond the current one.
+  void MakeReady() {
+    std::unique_lock lock(m_);
+    size_t next = 0;
+    for (;;) {
+      wake_.wait(lock, [&] {
+        return stop_ || (next < jobs_.size() && next <= wanted_ && next <= current_ + kFilesAhead);
+      });
+      if (stop_)
+        return;
+      lock.unlock();
+      auto a = MakeReady(next);
+      lock.lock();
+      // Nothing to send for it: the file after it may follow at once.
+      if (a->result.ok && !a->round)
+        wanted_ = std::max(wanted_, next + 1);
+      // After a failure the run ends there.
+      const bool failed = !a->result.ok;
+      ahead_[next++] = std::move(a);
+      ready_.notify_all();
+      if (failed)
+        return;
+    }
+  }
+
+  std::unique_ptr<Ahead> MakeReady(size_t i) {
+    const FileJob& job = jobs_[i];
+    auto a = std::make_unique<Ahead>();
+    a->final_path = f_.work_dir_ + "\\" + std::string(job.name);
+    if (fs::FileExists(a->final_path)) {
+      // A finished download stays only while it is as long as the server's
+      // file; anything else (a file replaced on the server, a damaged copy
+      // that was cut or grown) is fetched again.
+      const auto size = fs::FileSize(a->final_path);
+      if (job.probed_size <= 0 || (size && *size == job.probed_size)) {
+        a->skip = true;
+        return a;
+      }
+    }
+    f_.gate_.WaitWhilePaused();
+    try {
+      Prepare(i, *a);
+    } catch (const EIdHTTPProtocolException& e) {
+      a->result = {false, FailureMessage(job.name, e.what())};
+    } catch (const EHttpFailure& e) {
+      a->result = {false, FailureMessage(job.name, e.what())};
+    } catch (...) {
+      a->result = {false, FailureMessage(job.name, kUnexpectedText)};
+    }
+    return a;
+  }
+
+  // The HEAD, the .tmp for the version it names, and the first ranges.
+  void Prepare(size_t i, Ahead& a) {
+    TIdHTTP& probe = f_.probe_;
+    HttpReply head;
+    try {
+      head = probe.Head(jobs_[i].url);
+    } catch (...) {
+      probe.Disconnect();
+      throw;
+    }
+    probe.Disconnect();
+    a.remote = static_cast<double>(head.content_length);
+    // Without a length nothing tells a whole file from a part of one.
+    if (head.content_length < 0) {
+      a.result = {false, FailureMessage(jobs_[i].name, kNoLengthText)};
+      return;
+    }
+    // An empty file on the server is no file to install.
+    if (head.content_length == 0) {
+      a.skip = true;
+      return;
+    }
+    const FileVersion version = FileVersion::Of(head);
+    if (const auto status = a.tmp.Open(a.final_path + std::string(kTmpSuffix), version);
+        status != PartialFile::Status::kOk) {
+      a.result = {false, FailureMessage(jobs_[i].name, PartialFileStatusText(status))};
+      return;
+    }
+    a.received = a.tmp.Length();
+    a.setup = std::make_unique<RoundSetup>(RoundSetup{probe.LastUrl(), version.length, a.tmp,
+                                                      f_.gate_, f_.window_, a.received, f_.clients_,
+                                                      [this, i] { Ask(i + 1); }});
+    if (a.tmp.Length() < version.length) {
+      a.round = std::make_unique<RangeRound>(*a.setup);
+      a.round->Start();
+    }
+  }
+
+  FileFetcher& f_;
+  std::span<const FileJob> jobs_;
+  std::mutex m_;
+  std::condition_variable wake_;   // the thread that makes files ready waits
+  std::condition_variable ready_;  // the worker waits for its file
+  size_t current_ = 0;             // the file whose turn it is
+  size_t wanted_ = 0;
+  bool stop_ = false;
+  std::vector<std::unique_ptr<Ahead>> ahead_;  // after what its rounds call
+  Promotions promotions_;                      // before the files it renames
+  std::thread thread_;
+};
+
+FileFetcher::FileFetcher(TIdHTTP& probe, TIdHTTP& transfer, TDownloadState& state, PauseGate& gate,
+                         std::string work_dir, ClientFactory more)
+    : probe_(probe),
+      state_(state),
+      gate_(gate),
+      work_dir_(std::move(work_dir)),
+      clients_(transfer, std::move(more)) {}
+
+FileFetcher::~FileFetcher() = default;
+
+FetchResult FileFetcher::FetchFiles(std::span<const FileJob> jobs,
+                                    const std::function<void(size_t)>& before) {
+  Run run(*this, jobs);
+  return run.Fetch(before);
 }
 
-TIdHTTP* FileFetcher::Client(int i) {
-  if (i == 0)
-    return &transfer_;
-  while (more_ && static_cast<int>(extra_.size()) < i && extra_.size() + 1 < kMaxInFlight) {
-    auto client = more_();
-    if (!client)
-      break;
-    extra_.push_back(std::move(client));
-  }
-  return i <= static_cast<int>(extra_.size()) ? extra_[static_cast<size_t>(i - 1)].get() : nullptr;
+FetchResult FileFetcher::FetchFile(std::string_view name, const std::string& url,
+                                   int64_t probed_size) {
+  const FileJob job{name, url, probed_size};
+  return FetchFiles(std::span<const FileJob>(&job, 1));
 }
 
 }  // namespace zentivo::download

@@ -1,17 +1,19 @@
 // FetchFile: one file of the plan into WorkDir, in ranged GETs appended to
 // N + ".tmp", resumed from what an earlier run left there when it is the
 // same version of the file, and promoted to N when it holds the length the
-// server announced.
+// server announced. FetchFiles: the files of the plan one after another,
+// with no idle link between them.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
-#include <vector>
 
+#include "download/client_pool.h"
 #include "download/download_state.h"
 #include "download/http_client.h"
 #include "download/in_flight_window.h"
@@ -46,9 +48,13 @@ struct [[nodiscard]] FetchResult {
   std::string message;  // the failure box's text when !ok
 };
 
-// Makes the clients of the extra connections that keep several ranges in
-// flight, set up like the transfer client.
-using ClientFactory = std::function<std::unique_ptr<TIdHTTP>()>;
+// One file of the plan: its name in WorkDir, its URL and what this run's
+// size probe found for it (0 when the probe failed).
+struct FileJob {
+  std::string_view name;
+  std::string url;
+  int64_t probed_size = 0;
+};
 
 class FileFetcher {
  public:
@@ -57,38 +63,37 @@ class FileFetcher {
   // together with up to kMaxInFlight - 1 clients that `more` makes as the
   // link calls for them. Without `more` one range is in flight at a time.
   FileFetcher(TIdHTTP& probe, TIdHTTP& transfer, TDownloadState& state, PauseGate& gate,
-              std::string work_dir, ClientFactory more = nullptr)
-      : probe_(probe),
-        transfer_(transfer),
-        state_(state),
-        gate_(gate),
-        work_dir_(std::move(work_dir)),
-        more_(std::move(more)) {}
+              std::string work_dir, ClientFactory more = nullptr);
+  ~FileFetcher();
 
-  // `probed_size` is what this run's size probe found for the file (0 when
-  // the probe failed): a finished file of another size is fetched again.
+  // Fetches the files one after another: the requests go out in the order
+  // one file at a time would send them, but once a file's last range is on
+  // its way, the next file's HEAD and first ranges follow at once, and a
+  // finished file is renamed while the next one arrives. Bytes reach each
+  // ".tmp" only while its file is the current one. `before(i)` runs on this
+  // thread as `jobs[i]` becomes the current file. The result is the first
+  // failure in the order of the files; every file before it is in place.
+  FetchResult FetchFiles(std::span<const FileJob> jobs,
+                         const std::function<void(size_t)>& before = nullptr);
+  // A finished file of another size than `probed_size` is fetched again.
   FetchResult FetchFile(std::string_view name, const std::string& url, int64_t probed_size);
 
   // Bytes of the current file held in its ".tmp", as they reach it. Read
   // by the transfer clients' work handlers on their threads.
-  int64_t ReceivedBytes() const { return received_; }
+  int64_t ReceivedBytes() const { return received_.load()->load(); }
 
  private:
-  FetchResult Transfer(std::string_view name, const std::string& final_path,
-                       const FileVersion& version);
-  // The client of connection `i`: the transfer client first, then the
-  // extra ones, kept for the whole run so their connections are reused.
-  TIdHTTP* Client(int i);
+  struct Ahead;
+  class Run;
 
   TIdHTTP& probe_;
-  TIdHTTP& transfer_;
   TDownloadState& state_;
   PauseGate& gate_;
   std::string work_dir_;
-  ClientFactory more_;
-  std::vector<std::unique_ptr<TIdHTTP>> extra_;
+  ClientPool clients_;     // kept for the whole run, so connections are reused
   InFlightWindow window_;  // learnt over the run, not per file
-  std::atomic<int64_t> received_ = 0;
+  std::atomic<int64_t> none_ = 0;
+  std::atomic<std::atomic<int64_t>*> received_ = &none_;
 };
 
 }  // namespace zentivo::download

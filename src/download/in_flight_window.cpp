@@ -15,8 +15,13 @@ void Smooth(double& value, double sample) {
 
 }  // namespace
 
+int64_t InFlightWindow::Bytes() const {
+  std::lock_guard lock(mutex_);
+  return bytes_;
+}
+
 int InFlightWindow::Ranges(int64_t range_bytes) const {
-  const auto ranges = 1 + (bytes_ + range_bytes - 1) / range_bytes;
+  const auto ranges = 1 + (Bytes() + range_bytes - 1) / range_bytes;
   return static_cast<int>(std::clamp<int64_t>(ranges, 1, kMaxInFlight));
 }
 
@@ -24,6 +29,7 @@ void InFlightWindow::OnRange(double first_byte_seconds, double link_bytes_per_se
                              int64_t range_bytes) {
   if (first_byte_seconds < 0 || range_bytes <= 0)
     return;
+  std::lock_guard lock(mutex_);
   Smooth(first_byte_seconds_, first_byte_seconds);
   if (link_bytes_per_second > 0)
     Smooth(bytes_per_second_, link_bytes_per_second);

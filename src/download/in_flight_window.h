@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 
 namespace zentivo::download {
 
@@ -12,11 +13,13 @@ namespace zentivo::download {
 // at most this many between the ".tmp"'s end and the last one asked for.
 inline constexpr int kMaxInFlight = 8;
 
+// Shared by the rounds of consecutive files, which overlap; each call is
+// atomic.
 class InFlightWindow {
  public:
   // Bytes asked for and not received yet, all ranges together, below which
   // the next range is asked for. One range at a time until measured.
-  int64_t Bytes() const { return bytes_; }
+  int64_t Bytes() const;
   // The connections that takes, for ranges of `range_bytes`.
   int Ranges(int64_t range_bytes) const;
 
@@ -28,6 +31,7 @@ class InFlightWindow {
   void OnRange(double first_byte_seconds, double link_bytes_per_second, int64_t range_bytes);
 
  private:
+  mutable std::mutex mutex_;
   int64_t bytes_ = 1;
   double first_byte_seconds_ = -1;  // smoothed
   double bytes_per_second_ = -1;    // smoothed

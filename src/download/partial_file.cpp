@@ -74,6 +74,7 @@ PartialFile::Status PartialFile::Open(const std::string& tmp_path, const FileVer
   file_ = fs::File::Open(tmp_path, fs::File::Mode::kAppend);
   if (!file_)
     return existed ? Status::kUnreadable : WriteFailure();
+  made_ = !existed;
   const auto size = file_->Size();
   if (!size)
     return Status::kUnreadable;
@@ -112,6 +113,14 @@ PartialFile::Status PartialFile::Append(std::span<const char> piece) {
     return WriteFailure();
   length_ += static_cast<int64_t>(piece.size());
   return Status::kOk;
+}
+
+void PartialFile::DiscardIfUnused() {
+  if (!file_ || !made_ || length_ != 0)
+    return;
+  file_.reset();
+  fs::RemoveFile(path_);
+  fs::RemoveFile(RecordPath());
 }
 
 PartialFile::Status PartialFile::Restart() {

@@ -59,6 +59,10 @@ class PartialFile {
   // Flushed to the disk, then renamed to `final_path`; the record goes.
   bool Promote(const std::string& final_path);
   void Close() { file_.reset(); }
+  // A ".tmp" that Open made and nothing was written to goes again, with its
+  // record: a file made ready ahead of its turn whose turn never came leaves
+  // the working folder as it was.
+  void DiscardIfUnused();
 
  private:
   std::string RecordPath() const { return path_ + std::string(kVersionSuffix); }
@@ -68,6 +72,7 @@ class PartialFile {
   std::string path_;
   std::unique_ptr<fs::File> file_;
   int64_t length_ = 0;
+  bool made_ = false;  // Open found no ".tmp" and made it
   std::string if_range_;
 };
 

@@ -40,9 +40,11 @@ struct Slot {
   Clock::time_point first_byte;
 };
 
-class RangeRound {
+}  // namespace
+
+class RangeRound::Impl {
  public:
-  explicit RangeRound(const RoundSetup& setup) : s_(setup) {
+  explicit Impl(const RoundSetup& setup) : s_(setup) {
     const int64_t start = setup.tmp.Length();
     size_t count = 0;
     for (int64_t r = start; r < setup.remote; r += kRangeStep + 1) ++count;
@@ -57,32 +59,50 @@ class RangeRound {
     window_bytes_ = setup.window.Bytes();
   }
 
-  RoundEnd Run() {
+  ~Impl() { Stop(); }
+
+  void Start() {
+    if (!slots_.empty())
+      Spawn();
+  }
+
+  RoundEnd Finish() {
     if (slots_.empty())
       return {};
     Spawn();
     const RoundEnd end = Coordinate();
+    Stop();
+    s_.received = Length();
+    return end;
+  }
+
+ private:
+  // Nothing after the .tmp's end is wanted any more; every connection ends.
+  void Stop() {
     {
       std::lock_guard lock(m_);
       stop_ = true;
       for (size_t j = head_; j < slots_.size(); ++j) slots_[j].abort = true;
     }
     ticket_.notify_all();
-    for (std::thread& t : threads_) t.join();
-    s_.received = s_.tmp.Length();
-    return end;
+    for (std::thread& t : threads_) {
+      if (t.joinable())
+        t.join();
+    }
   }
 
- private:
-  // Enough connections for the window, as far as there are clients.
+  // Enough connections for the window, as far as there are free clients.
   void Spawn() {
     const size_t wanted =
         std::min(static_cast<size_t>(s_.window.Ranges(kRangeStep + 1)), slots_.size());
     while (threads_.size() < wanted) {
-      TIdHTTP* client = s_.client(static_cast<int>(threads_.size()));
+      TIdHTTP* client = s_.clients.Acquire();
       if (!client)
         break;
-      threads_.emplace_back([this, client] { Connection(*client); });
+      threads_.emplace_back([this, client] {
+        Connection(*client);
+        s_.clients.Release(client);
+      });
     }
   }
 
@@ -216,6 +236,8 @@ class RangeRound {
       slot.sent = Clock::now();
     }
     ticket_.notify_all();
+    if (i + 1 == slots_.size() && s_.on_all_issued)
+      s_.on_all_issued();
     std::exception_ptr error;
     HttpFailureKind kind = HttpFailureKind::kOther;
     try {
@@ -358,8 +380,6 @@ class RangeRound {
   std::atomic<long> whole_ = -1;  // the range whose reply is the whole file
 };
 
-}  // namespace
-
 std::string_view PartialFileStatusText(PartialFile::Status status) {
   switch (status) {
     case PartialFile::Status::kOk:
@@ -374,8 +394,19 @@ std::string_view PartialFileStatusText(PartialFile::Status status) {
   return {};
 }
 
+RangeRound::RangeRound(const RoundSetup& setup) : impl_(std::make_unique<Impl>(setup)) {}
+RangeRound::~RangeRound() = default;
+void RangeRound::Start() {
+  impl_->Start();
+}
+RoundEnd RangeRound::Finish() {
+  return impl_->Finish();
+}
+
 RoundEnd RunRangeRound(const RoundSetup& setup) {
-  return RangeRound(setup).Run();
+  RangeRound round(setup);
+  round.Start();
+  return round.Finish();
 }
 
 }  // namespace zentivo::download

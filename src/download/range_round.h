@@ -10,9 +10,11 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "download/client_pool.h"
 #include "download/http_client.h"
 #include "download/in_flight_window.h"
 #include "download/partial_file.h"
@@ -39,19 +41,44 @@ struct RoundSetup {
   PauseGate& gate;
   InFlightWindow& window;
   std::atomic<int64_t>& received;  // follows the .tmp's length
-  // The client of connection `i` (0 .. kMaxInFlight - 1), the same one for
-  // the same `i` in every round; nullptr when there is no such connection.
-  std::function<TIdHTTP*(int i)> client;
+  // The transfer clients; each of the round's connections takes one for its
+  // life and gives it back.
+  ClientPool& clients;
+  // Runs on a connection's thread when the file's last range has gone out:
+  // the next file may be asked for.
+  std::function<void()> on_all_issued;
 };
 
 // A failed write to the ".tmp" in the program's words.
 std::string_view PartialFileStatusText(PartialFile::Status status);
 
-// Fetches ranges from the .tmp's length to the file's end. A range that
-// fails stops the issuing of further ranges; the ranges before it still
-// reach the .tmp, the ones after it are dropped, and its failure is the
-// round's. A verified 200 of the whole file (a server that ignores Range)
-// turns the round into that one transfer, into a .tmp started over.
+// The ranges from the .tmp's length to the file's end. A range that fails
+// stops the issuing of further ranges; the ranges before it still reach the
+// .tmp, the ones after it are dropped, and its failure is the round's. A
+// verified 200 of the whole file (a server that ignores Range) turns the
+// round into that one transfer, into a .tmp started over.
+class RangeRound {
+ public:
+  explicit RangeRound(const RoundSetup& setup);
+  // A round that was started and not finished is dropped: its requests are
+  // stopped and nothing more reaches the .tmp.
+  ~RangeRound();
+  RangeRound(const RangeRound&) = delete;
+  RangeRound& operator=(const RangeRound&) = delete;
+
+  // Sends the first ranges, on whatever clients are free. Until Finish their
+  // bytes wait in memory (a reply of the whole file goes to the .tmp).
+  void Start();
+  // On the worker's thread: writes the ranges' bytes to the .tmp in order
+  // until the round ends.
+  RoundEnd Finish();
+
+ private:
+  class Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Start and Finish at once.
 RoundEnd RunRangeRound(const RoundSetup& setup);
 
 }  // namespace zentivo::download

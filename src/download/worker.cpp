@@ -125,25 +125,27 @@ void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
     };
     set_current(&fetcher);
 
-    bool first = true;
-    for (const Step& step : DownloadOrder(plan)) {
+    std::vector<Step> steps;
+    std::vector<FileJob> jobs;
+    for (Step& step : DownloadOrder(plan)) {
       const int32_t probed = (state.*step.size).load();
       if (step.optional && probed == 0)
         continue;
+      jobs.push_back({step.name, settings.ServerRoot + step.path, probed});
+      steps.push_back(std::move(step));
+    }
+    const FetchResult result = fetcher.FetchFiles(jobs, [&](size_t i) {
       env.gate.WaitWhilePaused();
-      file = step.name;
-      if (!first)
-        state.CurrentFile = step.code;  // the first file keeps the initial 0
-      first = false;
-      const FetchResult result =
-          fetcher.FetchFile(step.name, settings.ServerRoot + step.path, probed);
-      if (!result.ok) {
-        // Not while the window asks its cancel question.
-        env.gate.WaitWhilePaused();
-        set_current(nullptr);
-        env.ui.ReportFailure(result.message);
-        return;
-      }
+      file = steps[i].name;
+      if (i > 0)
+        state.CurrentFile = steps[i].code;  // the first file keeps the initial 0
+    });
+    if (!result.ok) {
+      // Not while the window asks its cancel question.
+      env.gate.WaitWhilePaused();
+      set_current(nullptr);
+      env.ui.ReportFailure(result.message);
+      return;
     }
     set_current(nullptr);
   } catch (...) {
