@@ -59,8 +59,19 @@ class Promotions {
   void Add(std::string_view name, PartialFile& tmp, std::string final_path) {
     auto& p = pending_.emplace_back();
     p.name = name;
-    p.thread = std::thread(
-        [&p, &tmp, final_path = std::move(final_path)] { p.ok = tmp.Promote(final_path); });
+    p.thread = std::thread([&p, &tmp, final_path = std::move(final_path)] {
+      p.ok = tmp.Promote(final_path);
+      p.ended = true;
+    });
+  }
+
+  // A rename that has already failed: the run goes no further than there.
+  bool AnyFailed() const {
+    for (const Pending& p : pending_) {
+      if (p.ended && !p.ok)
+        return true;
+    }
+    return false;
   }
 
   // Every rename done; the first that failed, in the order of the files.
@@ -79,7 +90,8 @@ class Promotions {
   struct Pending {
     std::string_view name;
     std::thread thread;
-    bool ok = false;
+    bool ok = false;                  // written before `ended`
+    std::atomic<bool> ended = false;  // the thread has nothing more to do
   };
   std::list<Pending> pending_;  // stable addresses for the threads
 };
@@ -129,6 +141,8 @@ class FileFetcher::Run {
 
   FetchResult Fetch(const std::function<void(size_t)>& before) {
     for (size_t i = 0; i < jobs_.size(); ++i) {
+      if (promotions_.AnyFailed())
+        return Done({});
       if (before)
         before(i);
       Ahead& a = Turn(i);

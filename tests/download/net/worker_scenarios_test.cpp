@@ -268,5 +268,29 @@ TEST(WorkerScenarios, AllPresentNeverBeginsATransfer) {
   EXPECT_EQ(state.TotalSize, 604000);
 }
 
+// A finished file is renamed while the next one arrives; a rename that
+// fails still ends the run with that file named, never as a success.
+TEST(WorkerScenarios, AFailedRenameIsTheFailureOfItsFile) {
+  testing::FaultScenario server;
+  for (const auto& f : kPlan) server.AddFile(f.path, f.size, "ok", "ok", f.seed);
+  testing::TempDir dir;
+  const std::string work_dir = dir / "temp";
+  fs::MakeDirectory(work_dir);
+  fs::MakeDirectory(work_dir + "\\Maindb.db");  // a folder where the file goes
+  ASSERT_TRUE(fs::WriteWholeFile(work_dir + "\\Maindb.db\\keep", "x"));
+
+  FakeWorkerUi ui;
+  TDownloadState state;
+  SystemlessClock clock;
+  PauseGate gate;
+  RunDownloads(SettingsFor(server.Root(), work_dir), {ui, state, clock, gate});
+  EXPECT_EQ(ui.Outcome(), "failure [Maindb.db]文件保存失败");
+  EXPECT_TRUE(ui.EventsStartingWith("finished").empty());
+  EXPECT_TRUE(fs::ReadWholeFile(work_dir + "\\setup.zip") ==
+              PatternBytes(ByName("setup.zip").seed, 0, 600000));
+  // All of it is kept for the next run.
+  EXPECT_EQ(fs::FileSize(work_dir + "\\Maindb.db.tmp").value_or(-1), 1000);
+}
+
 }  // namespace
 }  // namespace zentivo::download
