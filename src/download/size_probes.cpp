@@ -59,11 +59,13 @@ std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
     } catch (...) {
     }
     turns.WaitForTurn(k);
+    // Without a client the probe failed: its size stays 0.
     if (client) {
       client->SetOnRequestSent([&turns, k] { turns.Pass(k); });
       sizes[k] = ProbeRemoteSize(*client, urls[k], timeouts);
-    }               // without a client the probe failed: 0
-    turns.Pass(k);  // one that never sent must not hold up the rest
+    }
+    // One that never sent must not hold up the rest.
+    turns.Pass(k);
   };
 
   std::vector<std::jthread> threads;

@@ -168,6 +168,11 @@ class CurlHttpClient final : public TIdHTTP {
     // The header list dies with this call; don't leave curl pointing at it.
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
+    // Nor at the request, which the trace of the connection's closing would
+    // reach.
+    curl_easy_setopt(h, CURLOPT_VERBOSE, 0L);
+    curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, nullptr);
+    curl_easy_setopt(h, CURLOPT_DEBUGDATA, nullptr);
     if (char* effective = nullptr;
         curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) {
       last_url_ = effective;
