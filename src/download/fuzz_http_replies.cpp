@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <utility>
 
 #include "download/fetch_file.h"
 #include "download/partial_file.h"
@@ -165,8 +166,10 @@ class ScriptedClient final : public download::TIdHTTP {
   void SetOnWorkBegin(WorkBeginHandler) override {}
   void SetOnWork(WorkHandler) override {}
   void SetTimeouts(int, int) override {}
+  void SetOnRequestSent(RequestSentHandler handler) override { on_sent_ = std::move(handler); }
   download::HttpReply Head(const std::string& url) override {
     url_ = url;
+    Sent();
     return server_.Head();
   }
   using TIdHTTP::Get;
@@ -181,6 +184,7 @@ class ScriptedClient final : public download::TIdHTTP {
       throw EHttpFailure(HttpFailureKind::kConnect, "scripted");
     if (s.fail == Scripted::Fail::kTimeout)
       throw EHttpFailure(HttpFailureKind::kTimeout, "scripted");
+    Sent();
     download::HttpReply reply;
     reply.status = s.status;
     reply.status_line = "HTTP/1.1 " + std::to_string(s.status) + " Scripted";
@@ -208,9 +212,15 @@ class ScriptedClient final : public download::TIdHTTP {
   void Disconnect() override {}
 
  private:
+  void Sent() const {
+    if (on_sent_)
+      on_sent_();
+  }
+
   ScriptedServer& server_;
   std::string range_;
   std::string url_;
+  RequestSentHandler on_sent_;
 };
 
 const std::string& WorkDir() {

@@ -107,6 +107,12 @@ class TIdHTTP {
   virtual void SetOnWork(WorkHandler handler) = 0;
   // Connect timeout and the longest time a transfer may go without a byte.
   virtual void SetTimeouts(int connect_seconds, int stall_seconds) = 0;
+  // Called on the requesting thread once a request's head has been handed to
+  // the network (written to the connection), at most once per Head or Get,
+  // however many redirects follow. A request that never got that far (no
+  // connection) doesn't call it. Empty (the default) calls nothing.
+  using RequestSentHandler = std::function<void()>;
+  virtual void SetOnRequestSent(RequestSentHandler handler) = 0;
 
   // Called once per successful GET with the final reply's head, before the
   // first piece of its body; returning false aborts (EHttpFailure kAborted).

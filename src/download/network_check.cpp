@@ -33,9 +33,18 @@ int32_t ProbeRemoteSize(const std::string& url, const HttpTimeouts& timeouts) {
   try {
     // A fresh client with default settings: redirects are not followed.
     auto client = CreateHttpClient();
-    client->SetTimeouts(timeouts.connect_seconds, timeouts.stall_seconds);
-    const HttpReply reply = client->Head(url);
-    client->Disconnect();
+    return ProbeRemoteSize(*client, url, timeouts);
+  } catch (...) {
+    return 0;
+  }
+}
+
+int32_t ProbeRemoteSize(TIdHTTP& fresh_client, const std::string& url,
+                        const HttpTimeouts& timeouts) {
+  try {
+    fresh_client.SetTimeouts(timeouts.connect_seconds, timeouts.stall_seconds);
+    const HttpReply reply = fresh_client.Head(url);
+    fresh_client.Disconnect();
     // The size fields are 32-bit; larger files don't fit them.
     return static_cast<int32_t>(reply.content_length);
   } catch (...) {

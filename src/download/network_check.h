@@ -20,6 +20,10 @@ bool CheckInternetConnection(const std::string& probe_url_1, const std::string& 
 // has none, 0 on any failure. Never raises.
 int32_t ProbeRemoteSize(const std::string& url);
 int32_t ProbeRemoteSize(const std::string& url, const HttpTimeouts& timeouts);
+// The same probe over a client the caller has just made, with default
+// settings (and, for the probes in flight together, a request-sent handler).
+int32_t ProbeRemoteSize(TIdHTTP& fresh_client, const std::string& url,
+                        const HttpTimeouts& timeouts);
 
 // The three kinds of test behind CheckInternetConnection, as the platform
 // offers them (WinINet on Windows).

@@ -4,14 +4,15 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "build_config.h"
 #include "download/download_plan.h"
 #include "download/fetch_file.h"
-#include "download/network_check.h"
 #include "download/progress_format.h"
 #include "download/run_downloads.h"
+#include "download/size_probes.h"
 #include "download/transfer_progress.h"
 #include "platform/fs.h"
 #include "platform/http_url.h"
@@ -43,20 +44,24 @@ std::vector<Step> DownloadOrder(const DownloadPlan& plan) {
 }
 
 void ProbeSizes(const DownloadPlan& plan, const WorkerSettings& settings, TDownloadState& s) {
-  const auto probe = [&](const std::string& path) {
-    return ProbeRemoteSize(settings.ServerRoot + path, settings.Timeouts);
-  };
+  using S = TDownloadState;
+  // The probes in their order; the server receives their HEADs in it.
+  std::vector<std::pair<std::string, std::atomic<int32_t> S::*>> probes;
   if (plan.FetchIcon)
-    s.IconSize = probe(plan.IconPath);
+    probes.emplace_back(plan.IconPath, &S::IconSize);
   if (plan.IncludeTestFlash3)
-    s.TestFlash3Size = probe(plan.TestFlash3Path);
+    probes.emplace_back(plan.TestFlash3Path, &S::TestFlash3Size);
   if (plan.IncludePlayFlash)
-    s.PlayFlashSize = probe(plan.PlayFlashPath);
-  s.UninstallSize = probe(plan.UninstallPath);
-  s.SetupSize = probe(plan.SetupPath);
-  s.MaindbSize = probe(plan.MaindbPath);
-  s.TestFlashSize = probe(plan.TestFlashPath);
-  s.TestFlash2Size = probe(plan.TestFlash2Path);
+    probes.emplace_back(plan.PlayFlashPath, &S::PlayFlashSize);
+  probes.emplace_back(plan.UninstallPath, &S::UninstallSize);
+  probes.emplace_back(plan.SetupPath, &S::SetupSize);
+  probes.emplace_back(plan.MaindbPath, &S::MaindbSize);
+  probes.emplace_back(plan.TestFlashPath, &S::TestFlashSize);
+  probes.emplace_back(plan.TestFlash2Path, &S::TestFlash2Size);
+  std::vector<std::string> urls;
+  for (const auto& [path, size] : probes) urls.push_back(settings.ServerRoot + path);
+  const std::vector<int32_t> sizes = ProbeRemoteSizes(urls, settings.Timeouts);
+  for (size_t i = 0; i < probes.size(); ++i) s.*probes[i].second = sizes[i];
   int32_t total = 0;
   for (int32_t size : {s.SetupSize.load(), s.MaindbSize.load(), s.IconSize.load(),
                        s.UninstallSize.load(), s.TestFlashSize.load(), s.TestFlash2Size.load(),

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <set>
 #include <thread>
+#include <utility>
 
 #include "download/fetch_file.h"
 #include "platform/fs.h"
@@ -46,10 +47,12 @@ class ScriptedClient final : public TIdHTTP {
   void SetOnWorkBegin(WorkBeginHandler) override {}
   void SetOnWork(WorkHandler) override {}
   void SetTimeouts(int, int) override {}
+  void SetOnRequestSent(RequestSentHandler handler) override { on_sent_ = std::move(handler); }
   std::string LastUrl() const override { return "http://update/setup.zip"; }
   void Disconnect() override {}
 
   HttpReply Head(const std::string&) override {
+    Sent();
     HttpReply reply;
     reply.status = 200;
     reply.status_line = "HTTP/1.1 200 OK";
@@ -64,6 +67,7 @@ class ScriptedClient final : public TIdHTTP {
       script_.asked.insert(range_);
       script_.most_in_flight = std::max(script_.most_in_flight, ++script_.in_flight);
     }
+    Sent();
     struct Done {
       Script& s;
       ~Done() {
@@ -105,8 +109,13 @@ class ScriptedClient final : public TIdHTTP {
 
  private:
   int64_t Length() const { return static_cast<int64_t>(script_.content.size()); }
+  void Sent() const {
+    if (on_sent_)
+      on_sent_();
+  }
   Script& script_;
   std::string range_;
+  RequestSentHandler on_sent_;
 };
 
 struct RoundCase {

@@ -23,7 +23,9 @@ running at the same time don't meet:
       list of reply modes used one per request, in order; the last one
       repeats. Default "ok".
   GET /_control/log?id=ID
-      One line per request of the scenario, in the order they arrived:
+      One line per request of the scenario, in the order they arrived (the
+      kernel's receive time of each request's first byte, whichever
+      connection and handler thread it came by):
         CONN METHOD PATH RANGE STATUS BODY_BYTES IF_RANGE
       CONN numbers the connections, PATH has the /s/ID prefix removed, RANGE
       is the Range header's value or "-", IF_RANGE the If-Range header's
@@ -45,6 +47,8 @@ Reply modes (HEAD and GET alike unless said):
   wrongrange     206 whose Content-Range starts one byte after the asked start
   empty          206 with an empty body for the asked start
   throttle@R     as "ok", at R bytes per second
+  mute           no reply at all: the request is read, then nothing for 30
+                 seconds, then the connection closes
 Replies that are not the file (a GET with a Range gets them):
   portal         200 with a short HTML page, as a captive portal or a
                  hijacking proxy sends instead of the file
@@ -152,6 +156,7 @@ def validators(f):
 SCENARIOS = {}
 SCENARIOS_LOCK = threading.Lock()
 CONNECTIONS = [0]
+SO_TIMESTAMPNS = getattr(socket, "SO_TIMESTAMPNS", 35)  # Linux's number
 
 
 def parse_range(value, size):
@@ -171,12 +176,34 @@ def parse_range(value, size):
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "fault-server"
+    # Unbuffered, so that the next request's bytes wait in the socket, where
+    # their arrival time can be read.
+    rbufsize = 0
 
     def setup(self):
         super().setup()
         with SCENARIOS_LOCK:
             CONNECTIONS[0] += 1
             self.conn_id = CONNECTIONS[0]
+        self.arrived = 0.0
+
+    def handle_one_request(self):
+        self.arrived = self.arrival_time()
+        super().handle_one_request()
+
+    def arrival_time(self):
+        """When the kernel received the next request's first byte (waits for
+        it). The handler threads of several connections run in any order; this
+        time doesn't depend on them."""
+        try:
+            _, ancillary, _, _ = self.connection.recvmsg(1, 256, socket.MSG_PEEK)
+            for level, kind, data in ancillary:
+                if level == socket.SOL_SOCKET and kind == SO_TIMESTAMPNS:
+                    sec, nsec = struct.unpack("qq", data[:16])
+                    return sec + nsec / 1e9
+        except OSError:
+            pass
+        return time.time()
 
     def log_message(self, fmt, *args):
         pass
@@ -209,7 +236,11 @@ class Handler(BaseHTTPRequestHandler):
         if url.path == "/_control/log":
             with SCENARIOS_LOCK:
                 sc = SCENARIOS.get(sid)
-            lines = [] if sc is None else ["%d %s %s %s %d %d %s\n" % tuple(e) for e in sc.log]
+            entries = []
+            if sc is not None:
+                with sc.lock:
+                    entries = sorted(sc.log, key=lambda e: e[7])
+            lines = ["%d %s %s %s %d %d %s\n" % tuple(e[:7]) for e in entries]
             return self.reply_text(200, "".join(lines))
         return self.reply_text(404, "no such control\n")
 
@@ -256,7 +287,7 @@ class Handler(BaseHTTPRequestHandler):
         # when the reply is done.
         if_range = self.headers.get("If-Range")
         entry = [self.conn_id, method, ("/_moved" if moved else "") + path, rng or "-", 0, 0,
-                 urllib.parse.quote(if_range, safe="") if if_range else "-"]
+                 urllib.parse.quote(if_range, safe="") if if_range else "-", self.arrived]
         if sc is not None:
             with sc.lock:
                 sc.log.append(entry)
@@ -288,6 +319,10 @@ class Handler(BaseHTTPRequestHandler):
         name, _, arg = mode.partition("@")
         if name.isdigit():
             return self.reply_text(int(name), "fault %s\n" % name, method == "HEAD")
+        if name == "mute":
+            time.sleep(30)
+            self.close_connection = True
+            return 0, 0
         if name == "redirect":
             self.send_response(302)
             self.send_header("Location", "/s/%s/_moved%s" % (sid, path))
@@ -439,6 +474,9 @@ Handler.serve = _check_serve
 def serve(port, state_dir):
     server = ThreadingHTTPServer(("127.0.0.1", port), Handler)
     server.daemon_threads = True
+    # Every connection inherits it, and the bytes that come before the
+    # connection is accepted are stamped as well.
+    server.socket.setsockopt(socket.SOL_SOCKET, SO_TIMESTAMPNS, 1)
     if state_dir:
         with open(os.path.join(state_dir, "pid"), "w") as fp:
             fp.write("%d\n" % os.getpid())

@@ -67,6 +67,9 @@ class CurlHttpClient final : public TIdHTTP {
   void SetIfRange(const std::string& value) override { if_range_ = value; }
   void SetOnWorkBegin(WorkBeginHandler handler) override { on_work_begin_ = std::move(handler); }
   void SetOnWork(WorkHandler handler) override { on_work_ = std::move(handler); }
+  void SetOnRequestSent(RequestSentHandler handler) override {
+    on_request_sent_ = std::move(handler);
+  }
   void SetTimeouts(int connect_seconds, int stall_seconds) override {
     connect_seconds_ = connect_seconds;
     stall_seconds_ = stall_seconds;
@@ -92,6 +95,7 @@ class CurlHttpClient final : public TIdHTTP {
     bool body_started = false;
     bool refused = false;  // the reply handler or the sink said stop
     bool stalled = false;
+    bool sent = false;  // the request's head has gone out (reported once)
     int64_t count = 0;
     curl_off_t last_now = -1;
     Clock::time_point last_activity = Clock::now();
@@ -153,11 +157,22 @@ class CurlHttpClient final : public TIdHTTP {
     curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
     curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &OnProgress);
     curl_easy_setopt(h, CURLOPT_XFERINFODATA, &req);
+    // libcurl tells of the head it sent only through its verbose trace; the
+    // trace goes to OnTrace, which prints nothing. Off when nobody listens.
+    const bool trace = static_cast<bool>(on_request_sent_);
+    curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, trace ? &OnTrace : nullptr);
+    curl_easy_setopt(h, CURLOPT_DEBUGDATA, trace ? &req : nullptr);
+    curl_easy_setopt(h, CURLOPT_VERBOSE, trace ? 1L : 0L);
 
     const CURLcode rc = curl_easy_perform(h);
     // The header list dies with this call; don't leave curl pointing at it.
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
+    // Nor at the request, which the trace of the connection's closing would
+    // reach.
+    curl_easy_setopt(h, CURLOPT_VERBOSE, 0L);
+    curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, nullptr);
+    curl_easy_setopt(h, CURLOPT_DEBUGDATA, nullptr);
     if (char* effective = nullptr;
         curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective) {
       last_url_ = effective;
@@ -299,6 +314,21 @@ class CurlHttpClient final : public TIdHTTP {
     return n;
   }
 
+  // Called for every piece of the verbose trace; reports the first head that
+  // went out (libcurl traces it after writing it to the connection).
+  static int OnTrace(CURL*, curl_infotype type, char*, size_t, void* user) {
+    auto& req = *static_cast<Request*>(user);
+    if (type != CURLINFO_HEADER_OUT || req.sent || req.error)
+      return 0;
+    req.sent = true;
+    try {
+      req.self->on_request_sent_();
+    } catch (...) {
+      req.error = std::current_exception();
+    }
+    return 0;
+  }
+
   static int OnProgress(void* user, curl_off_t, curl_off_t now, curl_off_t, curl_off_t) {
     auto& req = *static_cast<Request*>(user);
     const auto t = Clock::now();
@@ -320,6 +350,7 @@ class CurlHttpClient final : public TIdHTTP {
   std::string if_range_;
   WorkBeginHandler on_work_begin_;
   WorkHandler on_work_;
+  RequestSentHandler on_request_sent_;
   int connect_seconds_ = kDefaultConnectTimeoutSeconds;
   int stall_seconds_ = kDefaultStallTimeoutSeconds;
   std::string last_url_;

@@ -8,7 +8,9 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <exception>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "download/http_client.h"
@@ -129,6 +131,9 @@ class WinInetHttpClient final : public TIdHTTP {
   void SetIfRange(const std::string& value) override { if_range_ = value; }
   void SetOnWorkBegin(WorkBeginHandler handler) override { on_work_begin_ = std::move(handler); }
   void SetOnWork(WorkHandler handler) override { on_work_ = std::move(handler); }
+  void SetOnRequestSent(RequestSentHandler handler) override {
+    on_request_sent_ = std::move(handler);
+  }
   void SetTimeouts(int connect_seconds, int stall_seconds) override {
     connect_ms_ = static_cast<DWORD>(connect_seconds) * 1000;
     stall_ms_ = static_cast<DWORD>(stall_seconds) * 1000;
@@ -220,10 +225,19 @@ class WinInetHttpClient final : public TIdHTTP {
       flags |= INTERNET_FLAG_SECURE;
     if (!follow_)
       flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
+    // WinINet calls no status callback for a handle whose context is 0: the
+    // request's context is this client, which OnStatus reports to.
     InternetHandle request(HttpOpenRequestW(Connection(*parsed), verb, Widen(parsed->path).c_str(),
-                                            L"HTTP/1.1", nullptr, nullptr, flags, 0));
+                                            L"HTTP/1.1", nullptr, nullptr, flags,
+                                            reinterpret_cast<DWORD_PTR>(this)));
     if (!request)
       FailWithLastError("HttpOpenRequest");
+    // Only a request somebody listens to gets the callback; the others run
+    // without one, as before.
+    sent_reported_ = false;
+    sent_error_ = nullptr;
+    if (on_request_sent_)
+      InternetSetStatusCallbackW(request.get(), &OnStatus);
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT}) {
       InternetSetOptionW(request.get(), option, &connect_ms_, sizeof connect_ms_);
     }
@@ -238,9 +252,30 @@ class WinInetHttpClient final : public TIdHTTP {
                                        static_cast<DWORD>(headers.size()), nullptr, 0);
     const DWORD error = sent ? 0 : GetLastError();
     last_url_ = EffectiveUrl(request.get(), url);
+    if (sent_error_)
+      std::rethrow_exception(std::exchange(sent_error_, nullptr));
     if (!sent)
       Fail("HttpSendRequest", error);
     return request;
+  }
+
+  // A synchronous session calls back on the thread inside the call. Besides
+  // REQUEST_SENT it reports resolving, connecting, sending, receiving,
+  // redirects and the handle's closing; all of those are ignored. Each
+  // redirect's request is sent again: only the first counts.
+  static void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD) {
+    if (status != INTERNET_STATUS_REQUEST_SENT || context == 0)
+      return;
+    auto& self = *reinterpret_cast<WinInetHttpClient*>(context);
+    if (self.sent_reported_ || !self.on_request_sent_)
+      return;
+    self.sent_reported_ = true;
+    // Nothing may unwind through WinINet; the error goes out after the send.
+    try {
+      self.on_request_sent_();
+    } catch (...) {
+      self.sent_error_ = std::current_exception();
+    }
   }
 
   static std::string EffectiveUrl(HINTERNET request, const std::string& fallback) {
@@ -275,6 +310,9 @@ class WinInetHttpClient final : public TIdHTTP {
   std::string if_range_;
   WorkBeginHandler on_work_begin_;
   WorkHandler on_work_;
+  RequestSentHandler on_request_sent_;
+  bool sent_reported_ = false;     // of the request under way
+  std::exception_ptr sent_error_;  // raised by on_request_sent_ inside WinINet
   DWORD connect_ms_ = kDefaultConnectTimeoutSeconds * 1000;
   DWORD stall_ms_ = kDefaultStallTimeoutSeconds * 1000;
   std::string last_url_;

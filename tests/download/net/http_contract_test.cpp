@@ -219,6 +219,74 @@ TEST(HttpContract, CallerCanRefuseTheReplyOrTheBody) {
   EXPECT_EQ(c.body.size(), 200000u);
 }
 
+// The request-sent handler: once per Head or Get whose request went out,
+// whatever the reply (an error, a redirect followed or not, a body that
+// breaks), before the body's events, on the calling thread; never for a
+// request that found no server. The backend prints nothing of its own.
+struct SentCase {
+  const char* name;
+  bool get;          // GET, else HEAD
+  const char* mode;  // the fault server's reply mode; "dead": nothing listens
+  bool follow = false;
+  int requests = 1;  // one after another on one client
+};
+
+const SentCase kSentCases[] = {
+    {"HEAD of a file", false, "ok"},
+    {"GET of a file", true, "ok"},
+    {"three GETs on one kept-alive connection", true, "ok", false, 3},
+    {"three HEADs on one kept-alive connection", false, "ok", false, 3},
+    {"HEAD answered 404", false, "404"},
+    {"GET answered 500", true, "500"},
+    {"HEAD of a redirect not followed", false, "redirect"},
+    {"GET through a followed redirect", true, "redirect", true},
+    {"GET whose body breaks", true, "reset@1000"},
+    {"GET answered without Content-Length", true, "nolength"},
+    {"HEAD with no server", false, "dead"},
+    {"GET with no server", true, "dead"},
+};
+
+TEST(HttpContract, RequestSentOncePerRequestThatWentOut) {
+  for (const SentCase& c : kSentCases) {
+    SCOPED_TRACE(c.name);
+    FaultScenario sc;
+    sc.AddFile("/f", 4000, c.mode, c.mode);
+    const bool dead = std::string(c.mode) == "dead";
+    const std::string url = dead ? testing::DeadUrl() : sc.Root() + "/f";
+    auto client = ShortTimeoutClient();
+    client->SetHandleRedirects(c.follow);
+    std::vector<std::string> events;
+    std::vector<std::thread::id> threads;
+    client->SetOnRequestSent([&] {
+      events.push_back("sent");
+      threads.push_back(std::this_thread::get_id());
+    });
+    client->SetOnWorkBegin([&](int64_t) { events.push_back("begin"); });
+    ::testing::internal::CaptureStderr();
+    for (int i = 0; i < c.requests; ++i) {
+      try {
+        if (c.get)
+          client->Get(url, [](std::span<const char>) { return true; });
+        else
+          client->Head(url);
+      } catch (const std::exception&) {
+      }
+      events.push_back("done");
+    }
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+
+    std::vector<std::string> one = {"done"};
+    if (!dead)
+      one.insert(one.begin(), "sent");
+    if (!dead && c.get && std::string(c.mode) != "500")
+      one.insert(one.end() - 1, "begin");
+    std::vector<std::string> expected;
+    for (int i = 0; i < c.requests; ++i) expected.insert(expected.end(), one.begin(), one.end());
+    EXPECT_EQ(events, expected);
+    for (const auto& id : threads) EXPECT_EQ(id, std::this_thread::get_id());
+  }
+}
+
 TEST(ProbeRemoteSize, LengthOrMinusOneOrZero) {
   FaultScenario sc;
   sc.AddFile("/ok", 123456);
