@@ -135,7 +135,9 @@ class FileFetcher::Run {
       ahead_[j]->round.reset();
       ahead_[j]->tmp.DiscardIfUnused();
     }
-    f_.none_ = f_.ReceivedBytes();
+    // What the last file held stays readable once its counter has gone.
+    std::lock_guard current(f_.current_mutex_);
+    f_.none_ = f_.received_->load();
     f_.received_ = &f_.none_;
   }
 
@@ -148,11 +150,11 @@ class FileFetcher::Run {
       Ahead& a = Turn(i);
       if (a.remote)
         f_.state_.CurrentRemoteSize = *a.remote;
+      f_.MakeCurrent(jobs_[i].code, a.skip ? nullptr : &a.received);
       if (!a.result.ok)
         return Done(a.result);
       if (a.skip)
         continue;
-      f_.received_ = &a.received;
       if (const FetchResult r = Transfer(jobs_[i].name, a); !r.ok)
         return Done(r);
       promotions_.Add(jobs_[i].name, a.tmp, a.final_path);
@@ -311,6 +313,27 @@ FileFetcher::FileFetcher(TIdHTTP& probe, TIdHTTP& transfer, TDownloadState& stat
       clients_(transfer, std::move(more)) {}
 
 FileFetcher::~FileFetcher() = default;
+
+int64_t FileFetcher::ReceivedBytes() const {
+  std::lock_guard lock(current_mutex_);
+  return received_->load();
+}
+
+void FileFetcher::WithReceivedBytes(const std::function<void(int64_t)>& report) const {
+  std::lock_guard lock(current_mutex_);
+  report(received_->load());
+}
+
+void FileFetcher::MakeCurrent(std::optional<int32_t> code, const std::atomic<int64_t>* received) {
+  std::lock_guard lock(current_mutex_);
+  if (code)
+    state_.CurrentFile = *code;
+  if (!received) {
+    none_ = 0;
+    received = &none_;
+  }
+  received_ = received;
+}
 
 FetchResult FileFetcher::FetchFiles(std::span<const FileJob> jobs,
                                     const std::function<void(size_t)>& before) {

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -54,6 +56,7 @@ struct FileJob {
   std::string_view name;
   std::string url;
   int64_t probed_size = 0;
+  std::optional<int32_t> code;  // CurrentFile while it is the current file
 };
 
 class FileFetcher {
@@ -78,22 +81,30 @@ class FileFetcher {
   // A finished file of another size than `probed_size` is fetched again.
   FetchResult FetchFile(std::string_view name, const std::string& url, int64_t probed_size);
 
-  // Bytes of the current file held in its ".tmp", as they reach it. Read
-  // by the transfer clients' work handlers on their threads.
-  int64_t ReceivedBytes() const { return received_.load()->load(); }
+  // Bytes of the current file held in its ".tmp", as they reach it.
+  int64_t ReceivedBytes() const;
+  // Calls `report` with ReceivedBytes while the current file stays the
+  // same: the transfer clients' work handlers run on their threads, also
+  // while the next file's first ranges arrive and the current file changes.
+  void WithReceivedBytes(const std::function<void(int64_t)>& report) const;
 
  private:
   struct Ahead;
   class Run;
 
+  // `code` (when given) becomes CurrentFile and `received` (none: 0) the
+  // current file's byte count, in one step as the work handlers see it.
+  void MakeCurrent(std::optional<int32_t> code, const std::atomic<int64_t>* received);
+
   TIdHTTP& probe_;
   TDownloadState& state_;
   PauseGate& gate_;
   std::string work_dir_;
-  ClientPool clients_;     // kept for the whole run, so connections are reused
-  InFlightWindow window_;  // learnt over the run, not per file
+  ClientPool clients_;                // kept for the whole run, so connections are reused
+  InFlightWindow window_;             // learnt over the run, not per file
+  mutable std::mutex current_mutex_;  // CurrentFile and received_ change together
   std::atomic<int64_t> none_ = 0;
-  std::atomic<std::atomic<int64_t>*> received_ = &none_;
+  const std::atomic<int64_t>* received_ = &none_;
 };
 
 }  // namespace zentivo::download

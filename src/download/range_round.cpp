@@ -222,6 +222,17 @@ class RangeRound::Impl {
            next_ - head_ < static_cast<size_t>(kMaxInFlight);
   }
 
+  void Started(size_t i) {
+    {
+      std::lock_guard lock(m_);
+      slots_[i].started = true;
+      slots_[i].sent = Clock::now();
+    }
+    ticket_.notify_all();
+    if (i + 1 == slots_.size() && s_.on_all_issued)
+      s_.on_all_issued();
+  }
+
   void Fetch(TIdHTTP& client, size_t i) {
     Slot& slot = slots_[i];
     s_.gate.WaitWhilePaused();
@@ -230,14 +241,13 @@ class RangeRound::Impl {
     // Only the rest of the version the partial file holds; a changed file
     // comes back whole, as a 200.
     client.SetIfRange(slot.first > 0 ? s_.tmp.IfRange() : std::string());
-    {
-      std::lock_guard lock(m_);
-      slot.started = true;
-      slot.sent = Clock::now();
-    }
-    ticket_.notify_all();
-    if (i + 1 == slots_.size() && s_.on_all_issued)
-      s_.on_all_issued();
+    // The next range goes out once this one's request is on the wire, so
+    // the server receives them in their order.
+    bool sent = false;
+    client.SetOnRequestSent([this, i, &sent] {
+      sent = true;
+      Started(i);
+    });
     std::exception_ptr error;
     HttpFailureKind kind = HttpFailureKind::kOther;
     try {
@@ -250,6 +260,9 @@ class RangeRound::Impl {
     } catch (...) {
       error = std::current_exception();
     }
+    client.SetOnRequestSent(nullptr);
+    if (!sent)  // it never went out: nothing waits for it
+      Started(i);
     // The worker was paused inside this request and the connection did not
     // survive it: the range is asked again from what the .tmp holds.
     const bool dropped = (kind == HttpFailureKind::kBroken || kind == HttpFailureKind::kTimeout) &&

@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -90,7 +91,11 @@ std::unique_ptr<TIdHTTP> MakeTransferClient(const WorkerSettings& settings,
   });
   client->SetOnWork([&shared](int64_t) {
     std::lock_guard lock(shared.mutex);
-    shared.progress.OnWork(shared.fetcher ? shared.fetcher->ReceivedBytes() : 0);
+    if (!shared.fetcher) {
+      shared.progress.OnWork(0);
+      return;
+    }
+    shared.fetcher->WithReceivedBytes([&](int64_t received) { shared.progress.OnWork(received); });
   });
   return client;
 }
@@ -136,14 +141,14 @@ void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
       const int32_t probed = (state.*step.size).load();
       if (step.optional && probed == 0)
         continue;
-      jobs.push_back({step.name, settings.ServerRoot + step.path, probed});
+      // The first file keeps the initial 0.
+      const auto code = jobs.empty() ? std::nullopt : std::optional<int32_t>(step.code);
+      jobs.push_back({step.name, settings.ServerRoot + step.path, probed, code});
       steps.push_back(std::move(step));
     }
     const FetchResult result = fetcher.FetchFiles(jobs, [&](size_t i) {
       env.gate.WaitWhilePaused();
       file = steps[i].name;
-      if (i > 0)
-        state.CurrentFile = steps[i].code;  // the first file keeps the initial 0
     });
     if (!result.ok) {
       // Not while the window asks its cancel question.

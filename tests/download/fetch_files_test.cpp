@@ -1,0 +1,188 @@
+// Files one after another with several connections: the next file's HEAD
+// and first ranges go out while the last ranges of the file before it
+// arrive, yet the requests keep the order one file at a time would give
+// them, and no byte of a file reaches its .tmp before the file before it is
+// whole.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+#include "download/fetch_file.h"
+#include "platform/fs.h"
+#include "support/temp_dir.h"
+
+namespace zentivo::download {
+namespace {
+
+constexpr int64_t kRange = kRangeStep + 1;
+
+std::string Content(int64_t length, int seed) {
+  std::string out(static_cast<size_t>(length), '\0');
+  for (int64_t i = 0; i < length; ++i)
+    out[static_cast<size_t>(i)] = static_cast<char>((i * 7 + seed) % 251);
+  return out;
+}
+
+// The server: files by URL, and what happened, in order.
+struct Server {
+  std::map<std::string, std::string> files;
+  std::string dir;  // the working folder, to look into as replies arrive
+  std::mutex mutex;
+  std::vector<std::string> started;                 // "HEAD a", "GET a bytes=..."
+  std::map<std::string, int64_t> tmp_at_last_byte;  // url -> next file's .tmp length
+  std::map<std::string, std::string> next_of;       // url -> the next file's name
+  bool overlapped = false;             // a request of one file began while another file's ran
+  std::map<std::string, int> running;  // url -> requests in progress
+};
+
+class Client final : public TIdHTTP {
+ public:
+  explicit Client(Server& server) : s_(server) {}
+  void SetHandleRedirects(bool) override {}
+  void SetRange(const std::string& value) override { range_ = value; }
+  void SetIfRange(const std::string&) override {}
+  void SetOnWorkBegin(WorkBeginHandler) override {}
+  void SetOnWork(WorkHandler) override {}
+  void SetTimeouts(int, int) override {}
+  void SetOnRequestSent(RequestSentHandler handler) override { on_sent_ = std::move(handler); }
+  std::string LastUrl() const override { return url_; }
+  void Disconnect() override {}
+
+  HttpReply Head(const std::string& url) override {
+    url_ = url;
+    Begin("HEAD " + url, url);
+    HttpReply reply;
+    reply.status = 200;
+    reply.status_line = "HTTP/1.1 200 OK";
+    reply.content_length = static_cast<int64_t>(s_.files.at(url).size());
+    End(url);
+    return reply;
+  }
+
+  using TIdHTTP::Get;
+  HttpReply Get(const std::string& url, const ReplyHandler& on_reply,
+                const BodySink& sink) override {
+    Begin("GET " + url + " " + range_, url);
+    const std::string& body = s_.files.at(url);
+    const auto length = static_cast<int64_t>(body.size());
+    const int64_t first = std::stoll(range_.substr(6));
+    const int64_t last =
+        std::min<int64_t>(std::stoll(range_.substr(range_.find('-') + 1)), length - 1);
+    HttpReply reply;
+    reply.status = 206;
+    reply.status_line = "HTTP/1.1 206 Partial Content";
+    reply.content_length = last - first + 1;
+    reply.content_range = "bytes " + std::to_string(first) + "-" + std::to_string(last) + "/" +
+                          std::to_string(length);
+    if (on_reply && !on_reply(reply))
+      throw EHttpFailure(HttpFailureKind::kAborted, "refused");
+    for (int64_t at = first; at <= last;) {
+      const int64_t n = std::min<int64_t>(64 * 1024, last + 1 - at);
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+      if (at + n == length) {
+        // The file's last byte: the next file's .tmp has had nothing yet.
+        std::lock_guard lock(s_.mutex);
+        if (const auto next = s_.next_of.find(url); next != s_.next_of.end())
+          s_.tmp_at_last_byte[url] =
+              fs::FileSize(s_.dir + "\\" + next->second + ".tmp").value_or(0);
+      }
+      if (!sink(std::span<const char>(body.data() + at, static_cast<size_t>(n))))
+        throw EHttpFailure(HttpFailureKind::kAborted, "refused");
+      at += n;
+    }
+    End(url);
+    return reply;
+  }
+
+ private:
+  void Begin(const std::string& what, const std::string& url) {
+    {
+      std::lock_guard lock(s_.mutex);
+      s_.started.push_back(what);
+      for (const auto& [other, n] : s_.running) {
+        if (other != url && n > 0)
+          s_.overlapped = true;
+      }
+      ++s_.running[url];
+    }
+    if (on_sent_)
+      on_sent_();
+  }
+  void End(const std::string& url) {
+    std::lock_guard lock(s_.mutex);
+    --s_.running[url];
+  }
+
+  Server& s_;
+  RequestSentHandler on_sent_;
+  std::string range_;
+  std::string url_;
+};
+
+TEST(FetchFiles, TheNextFileOverlapsButKeepsItsPlace) {
+  struct File {
+    const char* name;
+    int64_t length;
+  };
+  const File kFiles[] = {{"a.zip", 3 * kRange + 100}, {"b.db", 2 * kRange}, {"c.ico", 5000}};
+  Server server;
+  testing::TempDir dir;
+  server.dir = dir.path();
+  std::vector<FileJob> jobs;
+  for (size_t i = 0; i < std::size(kFiles); ++i) {
+    const std::string url = std::string("http://update/") + kFiles[i].name;
+    server.files[url] = Content(kFiles[i].length, static_cast<int>(i));
+    if (i + 1 < std::size(kFiles))
+      server.next_of[url] = kFiles[i + 1].name;
+    jobs.push_back({kFiles[i].name, url, kFiles[i].length});
+  }
+  Client probe(server), transfer(server);
+  TDownloadState state;
+  PauseGate gate;
+  FileFetcher fetcher(probe, transfer, state, gate, dir.path(),
+                      [&] { return std::make_unique<Client>(server); });
+  std::vector<size_t> turns;
+  const FetchResult result = fetcher.FetchFiles(jobs, [&](size_t i) { turns.push_back(i); });
+  ASSERT_TRUE(result.ok) << result.message;
+  EXPECT_EQ(turns, (std::vector<size_t>{0, 1, 2}));
+
+  for (size_t i = 0; i < std::size(kFiles); ++i) {
+    EXPECT_TRUE(fs::ReadWholeFile(dir / kFiles[i].name) == server.files[jobs[i].url])
+        << kFiles[i].name;
+    EXPECT_FALSE(fs::FileExists(dir / (std::string(kFiles[i].name) + ".tmp")));
+  }
+  // Issued file after file: each HEAD after every range of the file before
+  // it has gone out, each file's ranges after its HEAD.
+  std::vector<std::string> expected;
+  for (const FileJob& job : jobs) {
+    expected.push_back("HEAD " + job.url);
+    for (int64_t r = 0; r < job.probed_size; r += kRange)
+      expected.push_back("GET " + job.url +
+                         " bytes=" + RangeValue(r, static_cast<double>(job.probed_size)));
+  }
+  std::vector<std::string> started = server.started;
+  // Within a file, ranges may start in another order on their connections.
+  auto sort_gets = [](std::vector<std::string>& v) {
+    for (auto from = v.begin(); from != v.end();) {
+      from = std::find_if(from, v.end(), [](const auto& e) { return e.starts_with("GET "); });
+      const auto to =
+          std::find_if(from, v.end(), [](const auto& e) { return e.starts_with("HEAD "); });
+      std::sort(from, to);
+      from = to;
+    }
+  };
+  sort_gets(started);
+  sort_gets(expected);
+  EXPECT_EQ(started, expected);
+  EXPECT_TRUE(server.overlapped) << "the next file waited for the one before it";
+  for (const auto& [url, length] : server.tmp_at_last_byte)
+    EXPECT_EQ(length, 0) << "the file after " << url << " was written to before its turn";
+}
+
+}  // namespace
+}  // namespace zentivo::download
