@@ -13,6 +13,7 @@
 #include <utility>
 
 #include "download/fetch_file.h"
+#include "net/file_order.h"
 #include "platform/fs.h"
 #include "support/temp_dir.h"
 
@@ -165,20 +166,8 @@ TEST(FetchFiles, TheNextFileOverlapsButKeepsItsPlace) {
       expected.push_back("GET " + job.url +
                          " bytes=" + RangeValue(r, static_cast<double>(job.probed_size)));
   }
-  std::vector<std::string> started = server.started;
   // Within a file, ranges may start in another order on their connections.
-  auto sort_gets = [](std::vector<std::string>& v) {
-    for (auto from = v.begin(); from != v.end();) {
-      from = std::find_if(from, v.end(), [](const auto& e) { return e.starts_with("GET "); });
-      const auto to =
-          std::find_if(from, v.end(), [](const auto& e) { return e.starts_with("HEAD "); });
-      std::sort(from, to);
-      from = to;
-    }
-  };
-  sort_gets(started);
-  sort_gets(expected);
-  EXPECT_EQ(started, expected);
+  EXPECT_EQ(testing::WithinFilesSorted(server.started), testing::WithinFilesSorted(expected));
   EXPECT_TRUE(server.overlapped) << "the next file waited for the one before it";
   for (const auto& [url, length] : server.tmp_at_last_byte)
     EXPECT_EQ(length, 0) << "the file after " << url << " was written to before its turn";

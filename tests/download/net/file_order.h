@@ -30,6 +30,21 @@ std::vector<std::string> InFileOrder(std::vector<std::string> log, size_t skip, 
   return log;
 }
 
+// The log with the GETs between two HEADs sorted: the order of the files
+// and of the HEADs counts, not the order in which one file's ranges ended.
+inline std::vector<std::string> WithinFilesSorted(std::vector<std::string> log) {
+  auto from = log.begin();
+  while (from != log.end()) {
+    from =
+        std::find_if(from, log.end(), [](const std::string& e) { return e.starts_with("GET "); });
+    const auto to =
+        std::find_if(from, log.end(), [](const std::string& e) { return e.starts_with("HEAD "); });
+    std::sort(from, to);
+    from = to;
+  }
+  return log;
+}
+
 // The second word of a line.
 inline std::string SecondWord(const std::string& line) {
   const size_t from = line.find(' ') + 1;

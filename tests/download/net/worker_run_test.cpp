@@ -72,21 +72,6 @@ std::vector<std::string> Describe(const std::vector<testing::LoggedRequest>& log
   return out;
 }
 
-// The log with the GETs between two HEADs sorted: the order of the files
-// and of the HEADs counts, not the order in which one file's ranges ended.
-std::vector<std::string> WithinFilesSorted(std::vector<std::string> log) {
-  auto from = log.begin();
-  while (from != log.end()) {
-    from =
-        std::find_if(from, log.end(), [](const std::string& e) { return e.starts_with("GET "); });
-    const auto to =
-        std::find_if(from, log.end(), [](const std::string& e) { return e.starts_with("HEAD "); });
-    std::sort(from, to);
-    from = to;
-  }
-  return log;
-}
-
 bool Nondecreasing(const std::vector<std::string>& events, const std::string& prefix,
                    int32_t* last) {
   std::vector<int32_t> values;
@@ -141,7 +126,7 @@ TEST(WorkerRun, WholePlanFromNginxOnItsOwnThread) {
     expected.insert(expected.end(), r.begin(), r.end());
   }
   const auto log = testing::InFileOrder(Describe(tree.Log()), 8, testing::SecondWord);
-  EXPECT_EQ(WithinFilesSorted(log), WithinFilesSorted(expected));
+  EXPECT_EQ(testing::WithinFilesSorted(log), testing::WithinFilesSorted(expected));
 
   EXPECT_EQ(state.TotalSize, 1200000 + 524288 + 5000 + 524289 + 700000 + 1000 + 300 + 2000);
   EXPECT_EQ(state.ProgressMax, state.TotalSize + 20000000);
@@ -213,7 +198,8 @@ TEST(WorkerRun, PauseAndResumeDuringAThrottledTransfer) {
   }
   auto expected = FetchRequests({"setup.zip", setup.c_str(), 2400000});
   expected.erase(expected.begin());  // its HEAD
-  EXPECT_EQ(WithinFilesSorted(gets), WithinFilesSorted(expected)) << "the same ranges, each once";
+  EXPECT_EQ(testing::WithinFilesSorted(gets), testing::WithinFilesSorted(expected))
+      << "the same ranges, each once";
 }
 
 TEST(WorkerRun, ConnectionDroppedDuringAPauseIsAskedAgain) {
