@@ -297,10 +297,12 @@ class FileFetcher::Run {
   std::condition_variable wake_;   // the thread that makes files ready waits
   std::condition_variable ready_;  // the worker waits for its file
   size_t current_ = 0;             // the file whose turn it is
-  size_t wanted_ = 0;
+  size_t wanted_ = 0;              // the last file asked for
   bool stop_ = false;
-  std::vector<std::unique_ptr<Ahead>> ahead_;  // after what its rounds call
-  Promotions promotions_;                      // before the files it renames
+  // Destroyed in reverse: the renames end before the files they rename go,
+  // and the files' rounds (whose connections call Ask) before the lock.
+  std::vector<std::unique_ptr<Ahead>> ahead_;
+  Promotions promotions_;
   std::thread thread_;
 };
 
