@@ -25,6 +25,20 @@ std::string RangeValue(int64_t received, double remote_size) {
   return value;
 }
 
+std::string_view PartialFileStatusText(PartialFile::Status status) {
+  switch (status) {
+    case PartialFile::Status::kOk:
+      break;
+    case PartialFile::Status::kUnreadable:
+      return kTmpUnreadableText;
+    case PartialFile::Status::kUnwritable:
+      return kTmpWriteText;
+    case PartialFile::Status::kDiskFull:
+      return kDiskFullText;
+  }
+  return {};
+}
+
 std::string FailureMessage(std::string_view name, std::string_view text) {
   return "[" + std::string(name) + "]" + std::string(text);
 }

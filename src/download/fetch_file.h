@@ -37,6 +37,9 @@ inline constexpr std::string_view kNoDataText = "服务器没有返回数据";
 inline constexpr std::string_view kPromoteText = "文件保存失败";
 inline constexpr std::string_view kUnexpectedText = "下载出错";
 
+// A failed write to the ".tmp" in the program's words.
+std::string_view PartialFileStatusText(PartialFile::Status status);
+
 // The Range header's value after "bytes=": "0-524288" for the first request,
 // "524289-1048577" for the next, and for the last piece of a file the end is
 // the remote size itself ("1048578-1200000" for 1200000 bytes).

@@ -393,20 +393,6 @@ class RangeRound::Impl {
   std::atomic<long> whole_ = -1;  // the range whose reply is the whole file
 };
 
-std::string_view PartialFileStatusText(PartialFile::Status status) {
-  switch (status) {
-    case PartialFile::Status::kOk:
-      break;
-    case PartialFile::Status::kUnreadable:
-      return kTmpUnreadableText;
-    case PartialFile::Status::kUnwritable:
-      return kTmpWriteText;
-    case PartialFile::Status::kDiskFull:
-      return kDiskFullText;
-  }
-  return {};
-}
-
 RangeRound::RangeRound(const RoundSetup& setup) : impl_(std::make_unique<Impl>(setup)) {}
 RangeRound::~RangeRound() = default;
 void RangeRound::Start() {

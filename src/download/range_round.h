@@ -49,9 +49,6 @@ struct RoundSetup {
   std::function<void()> on_all_issued;
 };
 
-// A failed write to the ".tmp" in the program's words.
-std::string_view PartialFileStatusText(PartialFile::Status status);
-
 // The ranges from the .tmp's length to the file's end. A range that fails
 // stops the issuing of further ranges; the ranges before it still reach the
 // .tmp, the ones after it are dropped, and its failure is the round's. A
