@@ -18,6 +18,7 @@
 #include <utility>
 
 #include "download/fetch_file.h"
+#include "download/scripted_http_client.h"
 #include "download/partial_file.h"
 #include "platform/fs.h"
 #include "platform/fuzz_check.h"
@@ -151,22 +152,9 @@ class ScriptedServer {
   int64_t head_length_ = 0;
 };
 
-// The parts of a range header "bytes=A-B".
-std::pair<int64_t, int64_t> AskedRange(const std::string& range) {
-  const size_t eq = range.find('='), dash = range.find('-');
-  return {std::stoll(range.substr(eq + 1, dash - eq - 1)), std::stoll(range.substr(dash + 1))};
-}
-
-class ScriptedClient final : public download::TIdHTTP {
+class ScriptedClient final : public download::ScriptedHttpClient {
  public:
   explicit ScriptedClient(ScriptedServer& server) : server_(server) {}
-  void SetHandleRedirects(bool) override {}
-  void SetRange(const std::string& value) override { range_ = value; }
-  void SetIfRange(const std::string&) override {}
-  void SetOnWorkBegin(WorkBeginHandler) override {}
-  void SetOnWork(WorkHandler) override {}
-  void SetTimeouts(int, int) override {}
-  void SetOnRequestSent(RequestSentHandler handler) override { on_sent_ = std::move(handler); }
   download::HttpReply Head(const std::string& url) override {
     url_ = url;
     Sent();
@@ -176,7 +164,7 @@ class ScriptedClient final : public download::TIdHTTP {
   download::HttpReply Get(const std::string& url, const ReplyHandler& on_reply,
                           const BodySink& sink) override {
     url_ = url;
-    const auto [first, last] = AskedRange(range_);
+    const auto [first, last] = AskedRange();
     const Scripted s = server_.Next(first, last);
     using download::EHttpFailure;
     using download::HttpFailureKind;
@@ -209,18 +197,10 @@ class ScriptedClient final : public download::TIdHTTP {
     return reply;
   }
   std::string LastUrl() const override { return url_; }
-  void Disconnect() override {}
 
  private:
-  void Sent() const {
-    if (on_sent_)
-      on_sent_();
-  }
-
   ScriptedServer& server_;
-  std::string range_;
   std::string url_;
-  RequestSentHandler on_sent_;
 };
 
 const std::string& WorkDir() {

@@ -10,9 +10,9 @@
 #include <map>
 #include <mutex>
 #include <thread>
-#include <utility>
 
 #include "download/fetch_file.h"
+#include "download/scripted_http_client.h"
 #include "net/file_order.h"
 #include "platform/fs.h"
 #include "support/temp_dir.h"
@@ -41,18 +41,10 @@ struct Server {
   std::map<std::string, int> running;  // url -> requests in progress
 };
 
-class Client final : public TIdHTTP {
+class Client final : public ScriptedHttpClient {
  public:
   explicit Client(Server& server) : s_(server) {}
-  void SetHandleRedirects(bool) override {}
-  void SetRange(const std::string& value) override { range_ = value; }
-  void SetIfRange(const std::string&) override {}
-  void SetOnWorkBegin(WorkBeginHandler) override {}
-  void SetOnWork(WorkHandler) override {}
-  void SetTimeouts(int, int) override {}
-  void SetOnRequestSent(RequestSentHandler handler) override { on_sent_ = std::move(handler); }
   std::string LastUrl() const override { return url_; }
-  void Disconnect() override {}
 
   HttpReply Head(const std::string& url) override {
     url_ = url;
@@ -68,12 +60,11 @@ class Client final : public TIdHTTP {
   using TIdHTTP::Get;
   HttpReply Get(const std::string& url, const ReplyHandler& on_reply,
                 const BodySink& sink) override {
-    Begin("GET " + url + " " + range_, url);
+    Begin("GET " + url + " " + Range(), url);
     const std::string& body = s_.files.at(url);
     const auto length = static_cast<int64_t>(body.size());
-    const int64_t first = std::stoll(range_.substr(6));
-    const int64_t last =
-        std::min<int64_t>(std::stoll(range_.substr(range_.find('-') + 1)), length - 1);
+    const auto [first, asked_last] = AskedRange();
+    const int64_t last = std::min<int64_t>(asked_last, length - 1);
     HttpReply reply;
     reply.status = 206;
     reply.status_line = "HTTP/1.1 206 Partial Content";
@@ -111,8 +102,7 @@ class Client final : public TIdHTTP {
       }
       ++s_.running[url];
     }
-    if (on_sent_)
-      on_sent_();
+    Sent();
   }
   void End(const std::string& url) {
     std::lock_guard lock(s_.mutex);
@@ -120,8 +110,6 @@ class Client final : public TIdHTTP {
   }
 
   Server& s_;
-  RequestSentHandler on_sent_;
-  std::string range_;
   std::string url_;
 };
 

@@ -9,9 +9,9 @@
 #include <mutex>
 #include <set>
 #include <thread>
-#include <utility>
 
 #include "download/fetch_file.h"
+#include "download/scripted_http_client.h"
 #include "platform/fs.h"
 #include "support/temp_dir.h"
 
@@ -38,18 +38,10 @@ struct Script {
   int most_in_flight = 0;
 };
 
-class ScriptedClient final : public TIdHTTP {
+class ScriptedClient final : public ScriptedHttpClient {
  public:
   explicit ScriptedClient(Script& script) : script_(script) {}
-  void SetHandleRedirects(bool) override {}
-  void SetRange(const std::string& value) override { range_ = value; }
-  void SetIfRange(const std::string&) override {}
-  void SetOnWorkBegin(WorkBeginHandler) override {}
-  void SetOnWork(WorkHandler) override {}
-  void SetTimeouts(int, int) override {}
-  void SetOnRequestSent(RequestSentHandler handler) override { on_sent_ = std::move(handler); }
   std::string LastUrl() const override { return "http://update/setup.zip"; }
-  void Disconnect() override {}
 
   HttpReply Head(const std::string&) override {
     Sent();
@@ -64,7 +56,7 @@ class ScriptedClient final : public TIdHTTP {
   HttpReply Get(const std::string&, const ReplyHandler& on_reply, const BodySink& sink) override {
     {
       std::lock_guard lock(script_.mutex);
-      script_.asked.insert(range_);
+      script_.asked.insert(Range());
       script_.most_in_flight = std::max(script_.most_in_flight, ++script_.in_flight);
     }
     Sent();
@@ -75,9 +67,8 @@ class ScriptedClient final : public TIdHTTP {
         --s.in_flight;
       }
     } done{script_};
-    const int64_t first = std::stoll(range_.substr(6));
-    const int64_t last =
-        std::min<int64_t>(std::stoll(range_.substr(range_.find('-') + 1)), Length() - 1);
+    const auto [first, asked_last] = AskedRange();
+    const int64_t last = std::min<int64_t>(asked_last, Length() - 1);
     const bool fails = first == script_.fail_first;
     HttpReply reply;
     reply.status = 206;
@@ -109,13 +100,7 @@ class ScriptedClient final : public TIdHTTP {
 
  private:
   int64_t Length() const { return static_cast<int64_t>(script_.content.size()); }
-  void Sent() const {
-    if (on_sent_)
-      on_sent_();
-  }
   Script& script_;
-  std::string range_;
-  RequestSentHandler on_sent_;
 };
 
 struct RoundCase {
