@@ -49,12 +49,11 @@ namespace {
 // bytes in memory until its turn.
 constexpr size_t kFilesAhead = 2;
 
-// The failure a round ended with, in the failure box's words.
-FetchResult RoundFailure(std::string_view name, const RoundEnd& end) {
-  if (!end.refusal.empty())
-    return {false, FailureMessage(name, end.refusal)};
+// A client's failure in the failure box's words: an error reply's status
+// line, a failed transfer's text, else the program's own.
+FetchResult FailureOf(std::string_view name, std::exception_ptr error) {
   try {
-    std::rethrow_exception(end.error);
+    std::rethrow_exception(error);
   } catch (const EIdHTTPProtocolException& e) {
     return {false, FailureMessage(name, e.what())};
   } catch (const EHttpFailure& e) {
@@ -62,6 +61,13 @@ FetchResult RoundFailure(std::string_view name, const RoundEnd& end) {
   } catch (...) {
   }
   return {false, FailureMessage(name, kUnexpectedText)};
+}
+
+// The failure a round ended with.
+FetchResult RoundFailure(std::string_view name, const RoundEnd& end) {
+  if (!end.refusal.empty())
+    return {false, FailureMessage(name, end.refusal)};
+  return FailureOf(name, end.error);
 }
 
 // Finished files renamed to their final names in the background, while the
@@ -257,12 +263,8 @@ class FileFetcher::Run {
     f_.gate_.WaitWhilePaused();
     try {
       Prepare(i, *a);
-    } catch (const EIdHTTPProtocolException& e) {
-      a->result = {false, FailureMessage(job.name, e.what())};
-    } catch (const EHttpFailure& e) {
-      a->result = {false, FailureMessage(job.name, e.what())};
     } catch (...) {
-      a->result = {false, FailureMessage(job.name, kUnexpectedText)};
+      a->result = FailureOf(job.name, std::current_exception());
     }
     return a;
   }

@@ -135,20 +135,18 @@ void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
     };
     set_current(&fetcher);
 
-    std::vector<Step> steps;
     std::vector<FileJob> jobs;
-    for (Step& step : DownloadOrder(plan)) {
+    for (const Step& step : DownloadOrder(plan)) {
       const int32_t probed = (state.*step.size).load();
       if (step.optional && probed == 0)
         continue;
       // The first file keeps the initial 0.
       const auto code = jobs.empty() ? std::nullopt : std::optional<int32_t>(step.code);
       jobs.push_back({step.name, settings.ServerRoot + step.path, probed, code});
-      steps.push_back(std::move(step));
     }
     const FetchResult result = fetcher.FetchFiles(jobs, [&](size_t i) {
       env.gate.WaitWhilePaused();
-      file = steps[i].name;
+      file = jobs[i].name;
     });
     if (!result.ok) {
       // Not while the window asks its cancel question.
