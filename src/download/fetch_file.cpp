@@ -361,7 +361,7 @@ FetchResult FileFetcher::FetchFiles(std::span<const FileJob> jobs,
 
 FetchResult FileFetcher::FetchFile(std::string_view name, const std::string& url,
                                    int64_t probed_size) {
-  const FileJob job{name, url, probed_size};
+  const FileJob job{name, url, probed_size, std::nullopt};
   return FetchFiles(std::span<const FileJob>(&job, 1));
 }
 
