@@ -332,11 +332,6 @@ FileFetcher::FileFetcher(TIdHTTP& probe, TIdHTTP& transfer, TDownloadState& stat
 
 FileFetcher::~FileFetcher() = default;
 
-int64_t FileFetcher::ReceivedBytes() const {
-  std::lock_guard lock(current_mutex_);
-  return received_->load();
-}
-
 void FileFetcher::WithReceivedBytes(const std::function<void(int64_t)>& report) const {
   std::lock_guard lock(current_mutex_);
   report(received_->load());

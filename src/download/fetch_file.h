@@ -84,11 +84,10 @@ class FileFetcher {
   // A finished file of another size than `probed_size` is fetched again.
   FetchResult FetchFile(std::string_view name, const std::string& url, int64_t probed_size);
 
-  // Bytes of the current file held in its ".tmp", as they reach it.
-  int64_t ReceivedBytes() const;
-  // Calls `report` with ReceivedBytes while the current file stays the
-  // same: the transfer clients' work handlers run on their threads, also
-  // while the next file's first ranges arrive and the current file changes.
+  // Calls `report` with the bytes of the current file held in its ".tmp",
+  // as they reach it, while the current file stays the same: the transfer clients' work handlers
+  // run on their threads, also while the next file's first ranges arrive and the current file
+  // changes.
   void WithReceivedBytes(const std::function<void(int64_t)>& report) const;
 
  private:
