@@ -128,7 +128,7 @@ TEST(FetchFiles, TheNextFileOverlapsButKeepsItsPlace) {
     server.files[url] = Content(kFiles[i].length, static_cast<int>(i));
     if (i + 1 < std::size(kFiles))
       server.next_of[url] = kFiles[i + 1].name;
-    jobs.push_back({kFiles[i].name, url, kFiles[i].length});
+    jobs.push_back({kFiles[i].name, url, kFiles[i].length, std::nullopt});
   }
   Client probe(server), transfer(server);
   TDownloadState state;
