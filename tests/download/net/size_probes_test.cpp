@@ -166,7 +166,14 @@ TEST(SizeProbes, NginxLogsTheHeadsInTheOrderOfTheUrls) {
     ExpectSentInTurn(events, urls);
     for (const auto& url : urls) EXPECT_GE(At(events, "sent", url), 0) << url;
   }
-  EXPECT_EQ(Heads(tree.Log()), expected_log);
+  const auto heads = Heads(tree.Log());
+  ASSERT_EQ(heads.size(), expected_log.size());
+  const auto differ = std::mismatch(heads.begin(), heads.end(), expected_log.begin());
+  if (differ.first != heads.end()) {
+    const auto at = differ.first - heads.begin();
+    ADD_FAILURE() << "line " << at << " of run " << at / files.size() << ": " << *differ.first
+                  << " where " << *differ.second << " was due";
+  }
 }
 
 struct Probe {

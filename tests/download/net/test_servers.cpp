@@ -1,11 +1,13 @@
 #include "test_servers.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <memory>
 #include <random>
 #include <sstream>
 #include <stdexcept>
+#include <thread>
 
 #include "download/http_client.h"
 #include "platform/args.h"
@@ -218,15 +220,17 @@ std::string NginxTree::Root() const {
   return "http://127.0.0.1:" + std::to_string(Servers().nginx_port) + "/" + id_;
 }
 
-std::vector<LoggedRequest> NginxTree::Log() const {
-  // CONNECTION "METHOD URI PROTOCOL" "RANGE" STATUS BYTES
+namespace {
+
+// CONNECTION "METHOD URI PROTOCOL" "RANGE" STATUS BYTES, for paths below
+// `prefix`.
+std::vector<LoggedRequest> ParseNginxLog(const std::string& text, const std::string& prefix) {
   std::vector<LoggedRequest> out;
-  std::istringstream in(fs::ReadWholeFile(Servers().nginx_log).value_or(""));
-  const std::string prefix = "/" + id_;
+  std::istringstream in(text);
   std::string line;
   while (std::getline(in, line)) {
     LoggedRequest r;
-    std::string request, protocol, range;
+    std::string protocol, range;
     std::istringstream l(line);
     l >> r.connection >> r.method >> r.path >> protocol >> range >> r.status >> r.bytes;
     if (!r.method.empty() && r.method[0] == '"')
@@ -240,6 +244,33 @@ std::vector<LoggedRequest> NginxTree::Log() const {
     out.push_back(r);
   }
   return out;
+}
+
+}  // namespace
+
+std::vector<LoggedRequest> NginxTree::Log() const {
+  // nginx writes a request's line only after its reply has gone out, so a
+  // client can hold the reply before the line is there. Its one worker
+  // serves requests one after another: once a request sent after every
+  // earlier reply came back is in the log, the earlier lines are too.
+  const std::string mark = "/.log-mark-" + UniqueId("m");
+  try {
+    Fetch(Root() + mark);
+  } catch (const std::exception&) {
+    // A 404 is the expected reply; nginx logs it all the same.
+  }
+  const std::string prefix = "/" + id_;
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  for (;;) {
+    auto all = ParseNginxLog(fs::ReadWholeFile(Servers().nginx_log).value_or(""), prefix);
+    const bool marked =
+        std::any_of(all.begin(), all.end(), [&](const LoggedRequest& r) { return r.path == mark; });
+    if (marked || std::chrono::steady_clock::now() > deadline) {
+      std::erase_if(all, [](const LoggedRequest& r) { return r.path.starts_with("/.log-mark-"); });
+      return all;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
 }
 
 }  // namespace zentivo::testing
