@@ -77,11 +77,11 @@ class EHttpFailure : public std::runtime_error {
 
 struct HttpReply {
   int status = 0;
-  std::string status_line;      // "HTTP/1.1 206 Partial Content"
-  int64_t content_length = -1;  // -1 when the reply has no Content-Length
-  std::string content_range;    // the Content-Range header, empty when absent
-  std::string etag;             // the ETag header, empty when absent
-  std::string last_modified;    // the Last-Modified header, empty when absent
+  std::string status_line;       // "HTTP/1.1 206 Partial Content"
+  int64_t content_length = -1;   // -1 when the reply has no Content-Length
+  std::string content_range;     // the Content-Range header, empty when absent
+  std::string etag;              // the ETag header, empty when absent
+  std::string last_modified;     // the Last-Modified header, empty when absent
   std::string content_encoding;  // the Content-Encoding header, empty when absent
 };
 
@@ -113,6 +113,14 @@ class TIdHTTP {
   // connection) doesn't call it. Empty (the default) calls nothing.
   using RequestSentHandler = std::function<void()>;
   virtual void SetOnRequestSent(RequestSentHandler handler) = 0;
+  // Called on the requesting thread once a request's connection stands (a
+  // new one connected, or a kept one taken up), just before its head is
+  // written: the request waits for it to return, so a caller can hold the
+  // request back there without holding up the connect. At most once per Head
+  // or Get, like the sent handler; a request that gets no connection doesn't
+  // call it. Empty (the default) calls nothing.
+  using BeforeSendHandler = std::function<void()>;
+  virtual void SetOnBeforeSend(BeforeSendHandler handler) = 0;
 
   // Called once per successful GET with the final reply's head, before the
   // first piece of its body; returning false aborts (EHttpFailure kAborted).

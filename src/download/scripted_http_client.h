@@ -1,7 +1,8 @@
 // A base for the HTTP clients whose replies a program scripts instead of a
 // server sending them: the fuzz target beside this file and the download
 // tests. The settings the engine makes are kept (the Range value) or
-// ignored; the script calls Sent() where a real client writes its request.
+// ignored; the script calls BeforeSend() where a real client's connection
+// stands and Sent() where it writes its request.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,7 @@ class ScriptedHttpClient : public TIdHTTP {
   void SetOnWork(WorkHandler) override {}
   void SetTimeouts(int, int) override {}
   void SetOnRequestSent(RequestSentHandler handler) override { on_sent_ = std::move(handler); }
+  void SetOnBeforeSend(BeforeSendHandler handler) override { before_send_ = std::move(handler); }
   void Disconnect() override {}
 
  protected:
@@ -31,6 +33,11 @@ class ScriptedHttpClient : public TIdHTTP {
     const size_t eq = range_.find('='), dash = range_.find('-');
     return {std::stoll(range_.substr(eq + 1, dash - eq - 1)), std::stoll(range_.substr(dash + 1))};
   }
+  // The connection stands; the request is about to go out.
+  void BeforeSend() const {
+    if (before_send_)
+      before_send_();
+  }
   // The request has gone out.
   void Sent() const {
     if (on_sent_)
@@ -40,6 +47,7 @@ class ScriptedHttpClient : public TIdHTTP {
  private:
   std::string range_;
   RequestSentHandler on_sent_;
+  BeforeSendHandler before_send_;
 };
 
 }  // namespace zentivo::download

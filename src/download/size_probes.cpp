@@ -12,9 +12,12 @@ namespace zentivo::download {
 namespace {
 
 // Whose turn it is to send: probe k may send once every probe before it has
-// sent or ended.
+// sent or ended. Probes pass in any order; the turn moves past each one
+// that has.
 class SendTurns {
  public:
+  explicit SendTurns(size_t count) : passed_(count, false) {}
+
   void WaitForTurn(size_t k) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return next_ >= k; });
@@ -24,9 +27,8 @@ class SendTurns {
   void Pass(size_t k) {
     {
       std::lock_guard lock(mutex_);
-      if (next_ != k)
-        return;
-      next_ = k + 1;
+      passed_[k] = true;
+      while (next_ < passed_.size() && passed_[next_]) ++next_;
     }
     changed_.notify_all();
   }
@@ -34,6 +36,7 @@ class SendTurns {
  private:
   std::mutex mutex_;
   std::condition_variable changed_;
+  std::vector<bool> passed_;
   size_t next_ = 0;
 };
 
@@ -48,21 +51,19 @@ std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
                                       const HttpTimeouts& timeouts,
                                       const HttpClientFactory& make_client) {
   std::vector<int32_t> sizes(urls.size(), 0);
-  SendTurns turns;
+  SendTurns turns(urls.size());
   // Each probe writes only its own element of `sizes`; the joins below make
   // the writes visible here.
   const auto probe = [&](size_t k) noexcept {
-    // Made before the turn comes: nothing goes out before Head.
-    std::unique_ptr<TIdHTTP> client;
     try {
-      client = make_client();
-    } catch (...) {
-    }
-    turns.WaitForTurn(k);
-    // Without a client the probe failed: its size stays 0.
-    if (client) {
+      // Every probe connects at once; only the head waits for its turn, so
+      // the connects' round trips overlap too.
+      std::unique_ptr<TIdHTTP> client = make_client();
+      client->SetOnBeforeSend([&turns, k] { turns.WaitForTurn(k); });
       client->SetOnRequestSent([&turns, k] { turns.Pass(k); });
       sizes[k] = ProbeRemoteSize(*client, urls[k], timeouts);
+    } catch (...) {
+      // No client: the probe failed and its size stays 0.
     }
     // One that never sent must not hold up the rest.
     turns.Pass(k);

@@ -13,8 +13,8 @@ WindowDependencies DefaultDependencies(const WindowContext& context) {
   };
   deps.launch_worker = [context](download::WorkerUi& ui) {
     return download::StartDownloadWorker(
-        ui,
-        download::WorkerSettings{download::DefaultServerRoot(), context.WorkDir, context.AppInfo});
+        ui, download::WorkerSettings{
+                download::DefaultServerRoot(), context.WorkDir, context.AppInfo, {}});
   };
   deps.complete = [](install::CompletionUi& ui, const install::CompletionInputs& inputs) {
     install::CompleteInstallation(ui, inputs);

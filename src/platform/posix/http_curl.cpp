@@ -67,6 +67,7 @@ class CurlHttpClient final : public TIdHTTP {
   void SetIfRange(const std::string& value) override { if_range_ = value; }
   void SetOnWorkBegin(WorkBeginHandler handler) override { on_work_begin_ = std::move(handler); }
   void SetOnWork(WorkHandler handler) override { on_work_ = std::move(handler); }
+  void SetOnBeforeSend(BeforeSendHandler handler) override { on_before_send_ = std::move(handler); }
   void SetOnRequestSent(RequestSentHandler handler) override {
     on_request_sent_ = std::move(handler);
   }
@@ -95,6 +96,7 @@ class CurlHttpClient final : public TIdHTTP {
     bool body_started = false;
     bool refused = false;  // the reply handler or the sink said stop
     bool stalled = false;
+    bool before_send_called = false;
     bool sent = false;  // the request's head has gone out (reported once)
     int64_t count = 0;
     curl_off_t last_now = -1;
@@ -164,7 +166,13 @@ class CurlHttpClient final : public TIdHTTP {
     curl_easy_setopt(h, CURLOPT_DEBUGDATA, trace ? &req : nullptr);
     curl_easy_setopt(h, CURLOPT_VERBOSE, trace ? 1L : 0L);
 
+    const bool hold = static_cast<bool>(on_before_send_);
+    curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, hold ? &OnBeforeSend : nullptr);
+    curl_easy_setopt(h, CURLOPT_PREREQDATA, hold ? &req : nullptr);
+
     const CURLcode rc = curl_easy_perform(h);
+    curl_easy_setopt(h, CURLOPT_PREREQFUNCTION, nullptr);
+    curl_easy_setopt(h, CURLOPT_PREREQDATA, nullptr);
     // The header list dies with this call; don't leave curl pointing at it.
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, nullptr);
@@ -329,6 +337,24 @@ class CurlHttpClient final : public TIdHTTP {
     return 0;
   }
 
+  // Called by libcurl with the connection standing, before each request on
+  // it (a redirect's too); only the first is reported.
+  static int OnBeforeSend(void* user, char*, char*, int, int) {
+    auto& req = *static_cast<Request*>(user);
+    if (req.before_send_called)
+      return CURL_PREREQFUNC_OK;
+    req.before_send_called = true;
+    try {
+      req.self->on_before_send_();
+    } catch (...) {
+      req.error = std::current_exception();
+      return CURL_PREREQFUNC_ABORT;
+    }
+    // Time held back here is not a stall of the transfer.
+    req.last_activity = Clock::now();
+    return CURL_PREREQFUNC_OK;
+  }
+
   static int OnProgress(void* user, curl_off_t, curl_off_t now, curl_off_t, curl_off_t) {
     auto& req = *static_cast<Request*>(user);
     const auto t = Clock::now();
@@ -351,6 +377,7 @@ class CurlHttpClient final : public TIdHTTP {
   WorkBeginHandler on_work_begin_;
   WorkHandler on_work_;
   RequestSentHandler on_request_sent_;
+  BeforeSendHandler on_before_send_;
   int connect_seconds_ = kDefaultConnectTimeoutSeconds;
   int stall_seconds_ = kDefaultStallTimeoutSeconds;
   std::string last_url_;

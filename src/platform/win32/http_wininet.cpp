@@ -134,6 +134,7 @@ class WinInetHttpClient final : public TIdHTTP {
   void SetOnRequestSent(RequestSentHandler handler) override {
     on_request_sent_ = std::move(handler);
   }
+  void SetOnBeforeSend(BeforeSendHandler handler) override { on_before_send_ = std::move(handler); }
   void SetTimeouts(int connect_seconds, int stall_seconds) override {
     connect_ms_ = static_cast<DWORD>(connect_seconds) * 1000;
     stall_ms_ = static_cast<DWORD>(stall_seconds) * 1000;
@@ -234,9 +235,10 @@ class WinInetHttpClient final : public TIdHTTP {
       FailWithLastError("HttpOpenRequest");
     // Only a request somebody listens to gets the callback; the others run
     // without one, as before.
+    before_send_called_ = false;
     sent_reported_ = false;
-    sent_error_ = nullptr;
-    if (on_request_sent_)
+    callback_error_ = nullptr;
+    if (on_request_sent_ || on_before_send_)
       InternetSetStatusCallbackW(request.get(), &OnStatus);
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT}) {
       InternetSetOptionW(request.get(), option, &connect_ms_, sizeof connect_ms_);
@@ -252,29 +254,37 @@ class WinInetHttpClient final : public TIdHTTP {
                                        static_cast<DWORD>(headers.size()), nullptr, 0);
     const DWORD error = sent ? 0 : GetLastError();
     last_url_ = EffectiveUrl(request.get(), url);
-    if (sent_error_)
-      std::rethrow_exception(std::exchange(sent_error_, nullptr));
+    if (callback_error_)
+      std::rethrow_exception(std::exchange(callback_error_, nullptr));
     if (!sent)
       Fail("HttpSendRequest", error);
     return request;
   }
 
-  // A synchronous session calls back on the thread inside the call. Besides
-  // REQUEST_SENT it reports resolving, connecting, sending, receiving,
-  // redirects and the handle's closing; all of those are ignored. Each
-  // redirect's request is sent again: only the first counts.
+  // A synchronous session calls back on the thread inside the call. Of what
+  // it reports, only SENDING_REQUEST (the connection stands, the head is about
+  // to be written) and REQUEST_SENT matter here. Each redirect's request is
+  // sent again: only the first counts.
   static void CALLBACK OnStatus(HINTERNET, DWORD_PTR context, DWORD status, LPVOID, DWORD) {
-    if (status != INTERNET_STATUS_REQUEST_SENT || context == 0)
+    if (context == 0)
       return;
     auto& self = *reinterpret_cast<WinInetHttpClient*>(context);
-    if (self.sent_reported_ || !self.on_request_sent_)
+    if (status == INTERNET_STATUS_SENDING_REQUEST)
+      self.Report(self.before_send_called_, self.on_before_send_);
+    else if (status == INTERNET_STATUS_REQUEST_SENT)
+      self.Report(self.sent_reported_, self.on_request_sent_);
+  }
+
+  // Calls `handler` the first time; nothing may unwind through WinINet, so an
+  // error goes out after the send. The request can't be stopped from here.
+  void Report(bool& reported, const std::function<void()>& handler) {
+    if (reported || !handler || callback_error_)
       return;
-    self.sent_reported_ = true;
-    // Nothing may unwind through WinINet; the error goes out after the send.
+    reported = true;
     try {
-      self.on_request_sent_();
+      handler();
     } catch (...) {
-      self.sent_error_ = std::current_exception();
+      callback_error_ = std::current_exception();
     }
   }
 
@@ -311,8 +321,10 @@ class WinInetHttpClient final : public TIdHTTP {
   WorkBeginHandler on_work_begin_;
   WorkHandler on_work_;
   RequestSentHandler on_request_sent_;
-  bool sent_reported_ = false;     // of the request under way
-  std::exception_ptr sent_error_;  // raised by on_request_sent_ inside WinINet
+  BeforeSendHandler on_before_send_;
+  bool before_send_called_ = false;    // of the request under way
+  bool sent_reported_ = false;         // of the request under way
+  std::exception_ptr callback_error_;  // raised by a handler inside WinINet
   DWORD connect_ms_ = kDefaultConnectTimeoutSeconds * 1000;
   DWORD stall_ms_ = kDefaultStallTimeoutSeconds * 1000;
   std::string last_url_;

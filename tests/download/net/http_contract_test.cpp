@@ -219,10 +219,11 @@ TEST(HttpContract, CallerCanRefuseTheReplyOrTheBody) {
   EXPECT_EQ(c.body.size(), 200000u);
 }
 
-// The request-sent handler: once per Head or Get whose request went out,
-// whatever the reply (an error, a redirect followed or not, a body that
-// breaks), before the body's events, on the calling thread; never for a
-// request that found no server. The backend prints nothing of its own.
+// The before-send and request-sent handlers: once each per Head or Get whose
+// request went out, in that order, whatever the reply (an error, a redirect
+// followed or not, a body that breaks), before the body's events, on the
+// calling thread; never for a request that found no server. The backend
+// prints nothing of its own.
 struct SentCase {
   const char* name;
   bool get;          // GET, else HEAD
@@ -257,6 +258,10 @@ TEST(HttpContract, RequestSentOncePerRequestThatWentOut) {
     client->SetHandleRedirects(c.follow);
     std::vector<std::string> events;
     std::vector<std::thread::id> threads;
+    client->SetOnBeforeSend([&] {
+      events.push_back("ready");
+      threads.push_back(std::this_thread::get_id());
+    });
     client->SetOnRequestSent([&] {
       events.push_back("sent");
       threads.push_back(std::this_thread::get_id());
@@ -277,7 +282,7 @@ TEST(HttpContract, RequestSentOncePerRequestThatWentOut) {
 
     std::vector<std::string> one = {"done"};
     if (!dead)
-      one.insert(one.begin(), "sent");
+      one.insert(one.begin(), {"ready", "sent"});
     if (!dead && c.get && std::string(c.mode) != "500")
       one.insert(one.end() - 1, "begin");
     std::vector<std::string> expected;
