@@ -12,12 +12,9 @@ namespace zentivo::download {
 namespace {
 
 // Whose turn it is to send: probe k may send once every probe before it has
-// sent or ended. Probes pass in any order; the turn moves past each one
-// that has.
+// sent or ended.
 class SendTurns {
  public:
-  explicit SendTurns(size_t count) : passed_(count, false) {}
-
   void WaitForTurn(size_t k) {
     std::unique_lock lock(mutex_);
     changed_.wait(lock, [&] { return next_ >= k; });
@@ -27,8 +24,9 @@ class SendTurns {
   void Pass(size_t k) {
     {
       std::lock_guard lock(mutex_);
-      passed_[k] = true;
-      while (next_ < passed_.size() && passed_[next_]) ++next_;
+      if (next_ != k)
+        return;
+      next_ = k + 1;
     }
     changed_.notify_all();
   }
@@ -36,7 +34,6 @@ class SendTurns {
  private:
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::vector<bool> passed_;
   size_t next_ = 0;
 };
 
@@ -51,19 +48,21 @@ std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
                                       const HttpTimeouts& timeouts,
                                       const HttpClientFactory& make_client) {
   std::vector<int32_t> sizes(urls.size(), 0);
-  SendTurns turns(urls.size());
+  SendTurns turns;
   // Each probe writes only its own element of `sizes`; the joins below make
   // the writes visible here.
   const auto probe = [&](size_t k) noexcept {
+    // Made before the turn comes: nothing goes out before Head.
+    std::unique_ptr<TIdHTTP> client;
     try {
-      // Every probe connects at once; only the head waits for its turn, so
-      // the connects' round trips overlap too.
-      std::unique_ptr<TIdHTTP> client = make_client();
-      client->SetOnBeforeSend([&turns, k] { turns.WaitForTurn(k); });
+      client = make_client();
+    } catch (...) {
+    }
+    turns.WaitForTurn(k);
+    // Without a client the probe failed: its size stays 0.
+    if (client) {
       client->SetOnRequestSent([&turns, k] { turns.Pass(k); });
       sizes[k] = ProbeRemoteSize(*client, urls[k], timeouts);
-    } catch (...) {
-      // No client: the probe failed and its size stays 0.
     }
     // One that never sent must not hold up the rest.
     turns.Pass(k);

@@ -17,10 +17,9 @@ namespace zentivo::download {
 using HttpClientFactory = std::function<std::unique_ptr<TIdHTTP>()>;
 
 // ProbeRemoteSize of every URL, each on a thread of its own with a fresh
-// client, so that their round trips overlap, the connects' included. Probe k
-// connects at once but sends its HEAD only once every probe before it has
-// sent its HEAD or ended without sending one (no connection), so the server
-// receives them in the order of `urls`.
+// client, so that their round trips overlap. Probe k sends its HEAD only once
+// probe k-1's HEAD has been sent, or probe k-1 has ended without sending one
+// (no connection), so the server receives them in the order of `urls`.
 // Returns the sizes in that order (0 for a failed probe, -1 for a reply
 // without Content-Length) when every probe has ended. Never raises.
 std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
