@@ -1,6 +1,7 @@
 #include "download/fetch_file.h"
 
 #include <algorithm>
+#include <chrono>
 #include <condition_variable>
 #include <cstdio>
 #include <list>
@@ -48,6 +49,16 @@ namespace {
 // Files made ready beyond the current one: each holds its first ranges'
 // bytes in memory until its turn.
 constexpr size_t kFilesAhead = 2;
+
+// A HEAD whose connection waited this long for its turn may find it closed
+// by the server (nginx allows a new connection 60 s for its request, some
+// servers 20 s): if it then gets no reply, it is asked once more on a new
+// connection.
+constexpr auto kHeldConnectionMayBeStale = std::chrono::seconds(10);
+
+// Thrown by a HEAD waiting for its turn when the run ends first: the request
+// is dropped before it goes out.
+struct RunEndedFirst {};
 
 // A client's failure in the failure box's words: an error reply's status
 // line, a failed transfer's text, else the program's own.
@@ -188,6 +199,7 @@ class FileFetcher::Run {
     std::unique_lock lock(m_);
     current_ = i;
     wanted_ = std::max(wanted_, i);
+    near_ = std::max(near_, i);
     wake_.notify_all();
     ready_.wait(lock, [&] { return ahead_[i] != nullptr; });
     return *ahead_[i];
@@ -198,8 +210,31 @@ class FileFetcher::Run {
     {
       std::lock_guard lock(m_);
       wanted_ = std::max(wanted_, i);
+      near_ = std::max(near_, i);
     }
     wake_.notify_all();
+  }
+
+  // File i may get its HEAD's connection ready: the one before it sends its
+  // last range in about a round trip.
+  void Near(size_t i) {
+    {
+      std::lock_guard lock(m_);
+      near_ = std::max(near_, i);
+    }
+    wake_.notify_all();
+  }
+
+  // The HEAD of file i, connected, waits here until file i-1 has sent its
+  // last range, and while paused.
+  void WaitToSend(size_t i) {
+    {
+      std::unique_lock lock(m_);
+      wake_.wait(lock, [&] { return stop_ || wanted_ >= i; });
+      if (stop_)
+        throw RunEndedFirst{};
+    }
+    f_.gate_.WaitWhilePaused();
   }
 
   FetchResult Done(const FetchResult& result) {
@@ -227,7 +262,7 @@ class FileFetcher::Run {
     size_t next = 0;
     for (;;) {
       wake_.wait(lock, [&] {
-        return stop_ || (next < jobs_.size() && next <= wanted_ && next <= current_ + kFilesAhead);
+        return stop_ || (next < jobs_.size() && next <= near_ && next <= current_ + kFilesAhead);
       });
       if (stop_)
         return;
@@ -235,8 +270,10 @@ class FileFetcher::Run {
       auto a = MakeReady(next);
       lock.lock();
       // Nothing to send for it: the file after it may follow at once.
-      if (a->result.ok && !a->round)
+      if (a->result.ok && !a->round) {
         wanted_ = std::max(wanted_, next + 1);
+        near_ = std::max(near_, next + 1);
+      }
       // After a failure the run ends there.
       const bool failed = !a->result.ok;
       ahead_[next++] = std::move(a);
@@ -269,17 +306,45 @@ class FileFetcher::Run {
     return a;
   }
 
+  // File i's HEAD on a fresh connection, made at once and held until its
+  // turn to send.
+  HttpReply Head(size_t i) {
+    TIdHTTP& probe = f_.probe_;
+    std::optional<std::chrono::steady_clock::duration> held;
+    probe.SetOnBeforeSend([&] {
+      const auto from = std::chrono::steady_clock::now();
+      WaitToSend(i);
+      held = std::chrono::steady_clock::now() - from;
+    });
+    const auto once = [&] {
+      try {
+        const HttpReply reply = probe.Head(jobs_[i].url);
+        probe.Disconnect();
+        return reply;
+      } catch (...) {
+        probe.Disconnect();
+        throw;
+      }
+    };
+    try {
+      HttpReply reply = once();
+      probe.SetOnBeforeSend(nullptr);
+      return reply;
+    } catch (const EHttpFailure&) {
+      probe.SetOnBeforeSend(nullptr);
+      if (!held || *held < kHeldConnectionMayBeStale)
+        throw;
+      return once();
+    } catch (...) {
+      probe.SetOnBeforeSend(nullptr);
+      throw;
+    }
+  }
+
   // The HEAD, the .tmp for the version it names, and the first ranges.
   void Prepare(size_t i, Ahead& a) {
     TIdHTTP& probe = f_.probe_;
-    HttpReply head;
-    try {
-      head = probe.Head(jobs_[i].url);
-    } catch (...) {
-      probe.Disconnect();
-      throw;
-    }
-    probe.Disconnect();
+    const HttpReply head = Head(i);
     a.remote = static_cast<double>(head.content_length);
     // Without a length nothing tells a whole file from a part of one.
     if (head.content_length < 0) {
@@ -298,9 +363,9 @@ class FileFetcher::Run {
       return;
     }
     a.received = a.tmp.Length();
-    a.setup = std::make_unique<RoundSetup>(RoundSetup{probe.LastUrl(), version.length, a.tmp,
-                                                      f_.gate_, f_.window_, a.received, f_.clients_,
-                                                      [this, i] { Ask(i + 1); }});
+    a.setup = std::make_unique<RoundSetup>(
+        RoundSetup{probe.LastUrl(), version.length, a.tmp, f_.gate_, f_.window_, a.received,
+                   f_.clients_, [this, i] { Ask(i + 1); }, [this, i] { Near(i + 1); }});
     if (a.tmp.Length() < version.length) {
       a.round = std::make_unique<RangeRound>(*a.setup);
       a.round->Start();
@@ -313,7 +378,8 @@ class FileFetcher::Run {
   std::condition_variable wake_;   // the thread that makes files ready waits
   std::condition_variable ready_;  // the worker waits for its file
   size_t current_ = 0;             // the file whose turn it is
-  size_t wanted_ = 0;              // the last file asked for
+  size_t wanted_ = 0;              // the last file asked for: it may send
+  size_t near_ = 0;                // the last file that may connect, >= wanted_
   bool stop_ = false;
   // Destroyed in reverse: the renames end before the files they rename go,
   // and the files' rounds (whose connections call Ask) before the lock.

@@ -74,7 +74,8 @@ class FileFetcher {
 
   // Fetches the files one after another: the requests go out in the order
   // one file at a time would send them, but once a file's last range is on
-  // its way, the next file's HEAD and first ranges follow at once, and a
+  // its way, the next file's HEAD (its connection made shortly before and
+  // held) and first ranges follow at once, and a
   // finished file is renamed while the next one arrives. Bytes reach each
   // ".tmp" only while its file is the current one. `before(i)` runs on this
   // thread as `jobs[i]` becomes the current file. The result is the first

@@ -157,7 +157,7 @@ class ScriptedClient final : public download::ScriptedHttpClient {
   explicit ScriptedClient(ScriptedServer& server) : server_(server) {}
   download::HttpReply Head(const std::string& url) override {
     url_ = url;
-    Sent();
+    Send();
     return server_.Head();
   }
   using TIdHTTP::Get;
@@ -172,7 +172,7 @@ class ScriptedClient final : public download::ScriptedHttpClient {
       throw EHttpFailure(HttpFailureKind::kConnect, "scripted");
     if (s.fail == Scripted::Fail::kTimeout)
       throw EHttpFailure(HttpFailureKind::kTimeout, "scripted");
-    Sent();
+    Send();
     download::HttpReply reply;
     reply.status = s.status;
     reply.status_line = "HTTP/1.1 " + std::to_string(s.status) + " Scripted";

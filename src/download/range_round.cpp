@@ -57,6 +57,7 @@ class RangeRound::Impl {
       r += kRangeStep + 1;
     }
     window_bytes_ = setup.window.Bytes();
+    issued_end_ = start;
   }
 
   ~Impl() { Stop(); }
@@ -152,8 +153,11 @@ class RangeRound::Impl {
       if (++head_ == slots_.size())
         return {};
       window_bytes_ = s_.window.Bytes();
+      const bool tail = ReachedTail();
       lock.unlock();
       ticket_.notify_all();
+      if (tail)
+        ReportTail();
       Spawn();
     }
   }
@@ -222,14 +226,38 @@ class RangeRound::Impl {
            next_ - head_ < static_cast<size_t>(kMaxInFlight);
   }
 
-  void Started(size_t i) {
+  // Under the lock: whether the ranges not gone out yet have just come to
+  // fit in the window (true once a round).
+  bool ReachedTail() {
+    if (tail_reported_ || s_.remote - issued_end_ > window_bytes_)
+      return false;
+    tail_reported_ = true;
+    return true;
+  }
+
+  void ReportTail() const {
+    if (s_.on_tail_issued)
+      s_.on_tail_issued();
+  }
+
+  // Range i went out, or ended without going out (`sent` false): the next
+  // range may follow. Only a range that went out counts towards the file's
+  // tail and end; a failure before that asks for no next file.
+  void Started(size_t i, bool sent) {
+    bool tail = false;
     {
       std::lock_guard lock(m_);
       slots_[i].started = true;
       slots_[i].sent = Clock::now();
+      if (sent) {
+        issued_end_ = std::max(issued_end_, slots_[i].first + slots_[i].size);
+        tail = ReachedTail();
+      }
     }
     ticket_.notify_all();
-    if (i + 1 == slots_.size() && s_.on_all_issued)
+    if (tail)
+      ReportTail();
+    if (sent && i + 1 == slots_.size() && s_.on_all_issued)
       s_.on_all_issued();
   }
 
@@ -246,7 +274,7 @@ class RangeRound::Impl {
     bool sent = false;
     client.SetOnRequestSent([this, i, &sent] {
       sent = true;
-      Started(i);
+      Started(i, true);
     });
     std::exception_ptr error;
     HttpFailureKind kind = HttpFailureKind::kOther;
@@ -262,7 +290,7 @@ class RangeRound::Impl {
     }
     client.SetOnRequestSent(nullptr);
     if (!sent)  // it never went out: nothing waits for it
-      Started(i);
+      Started(i, false);
     // The worker was paused inside this request and the connection did not
     // survive it: the range is asked again from what the .tmp holds.
     const bool dropped = (kind == HttpFailureKind::kBroken || kind == HttpFailureKind::kTimeout) &&
@@ -385,6 +413,8 @@ class RangeRound::Impl {
   size_t next_ = 0;                 // the next range to issue
   size_t head_ = 0;                 // the range at the .tmp's end
   int64_t window_bytes_ = 1;        // the window's Bytes() for this round
+  int64_t issued_end_ = 0;          // the end of the ranges gone out
+  bool tail_reported_ = false;      // on_tail_issued has run
   int64_t outstanding_ = 0;         // asked for and not received yet
   // What the round's ranges have brought, since the first of their replies.
   int64_t arrived_ = 0;

@@ -47,6 +47,11 @@ struct RoundSetup {
   // Runs on a connection's thread when the file's last range has gone out:
   // the next file may be asked for.
   std::function<void()> on_all_issued;
+  // Runs on a connection's thread once the ranges not yet gone out fit in
+  // the window, so that the last of them follows in about a round trip: the
+  // next file may get its connection ready. At most once a round, and before
+  // on_all_issued.
+  std::function<void()> on_tail_issued = nullptr;
 };
 
 // The ranges from the .tmp's length to the file's end. A range that fails

@@ -2,7 +2,7 @@
 // server sending them: the fuzz target beside this file and the download
 // tests. The settings the engine makes are kept (the Range value) or
 // ignored; the script calls BeforeSend() where a real client's connection
-// stands and Sent() where it writes its request.
+// stands and Sent() where it writes its request, or Send() for both.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +42,11 @@ class ScriptedHttpClient : public TIdHTTP {
   void Sent() const {
     if (on_sent_)
       on_sent_();
+  }
+  // Both, as a request with nothing between its connect and its send.
+  void Send() const {
+    BeforeSend();
+    Sent();
   }
 
  private:

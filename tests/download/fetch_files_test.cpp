@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -39,6 +40,11 @@ struct Server {
   std::map<std::string, std::string> next_of;       // url -> the next file's name
   bool overlapped = false;             // a request of one file began while another file's ran
   std::map<std::string, int> running;  // url -> requests in progress
+  std::vector<std::string> connected;  // "HEAD b": a HEAD's connection stands
+  std::condition_variable changed;
+  // A GET ("GET url bytes=...") whose connect fails once `after_connect`
+  // has connected (or 5 s have passed): it never goes out.
+  std::string refused, after_connect;
 };
 
 class Client final : public ScriptedHttpClient {
@@ -48,6 +54,11 @@ class Client final : public ScriptedHttpClient {
 
   HttpReply Head(const std::string& url) override {
     url_ = url;
+    {
+      std::lock_guard lock(s_.mutex);
+      s_.connected.push_back("HEAD " + url);
+    }
+    s_.changed.notify_all();
     Begin("HEAD " + url, url);
     HttpReply reply;
     reply.status = 200;
@@ -60,6 +71,13 @@ class Client final : public ScriptedHttpClient {
   using TIdHTTP::Get;
   HttpReply Get(const std::string& url, const ReplyHandler& on_reply,
                 const BodySink& sink) override {
+    if ("GET " + url + " " + Range() == s_.refused) {
+      std::unique_lock lock(s_.mutex);
+      s_.changed.wait_for(lock, std::chrono::seconds(5), [&] {
+        return std::count(s_.connected.begin(), s_.connected.end(), s_.after_connect) > 0;
+      });
+      throw EHttpFailure(HttpFailureKind::kConnect, "connection refused");
+    }
     Begin("GET " + url + " " + Range(), url);
     const std::string& body = s_.files.at(url);
     const auto length = static_cast<int64_t>(body.size());
@@ -92,7 +110,10 @@ class Client final : public ScriptedHttpClient {
   }
 
  private:
+  // The server sees a request once it is sent: a HEAD may connect early and
+  // wait for its turn.
   void Begin(const std::string& what, const std::string& url) {
+    BeforeSend();
     {
       std::lock_guard lock(s_.mutex);
       s_.started.push_back(what);
@@ -159,6 +180,36 @@ TEST(FetchFiles, TheNextFileOverlapsButKeepsItsPlace) {
   EXPECT_TRUE(server.overlapped) << "the next file waited for the one before it";
   for (const auto& [url, length] : server.tmp_at_last_byte)
     EXPECT_EQ(length, 0) << "the file after " << url << " was written to before its turn";
+}
+
+// The next file's HEAD connects while the current file's last ranges are
+// still to go, and waits. When the current file fails first, the held HEAD
+// is dropped: it never goes out, and the next file leaves nothing behind.
+TEST(FetchFiles, AHeldHeadIsDroppedWhenTheFileBeforeItFails) {
+  Server server;
+  testing::TempDir dir;
+  server.dir = dir.path();
+  const std::string a = "http://update/a.zip", b = "http://update/b.db";
+  server.files[a] = Content(2 * kRange, 1);
+  server.files[b] = Content(kRange, 2);
+  server.refused = "GET " + a + " bytes=" + RangeValue(kRange, 2.0 * kRange);
+  server.after_connect = "HEAD " + b;
+  const std::vector<FileJob> jobs = {{"a.zip", a, 2 * kRange, std::nullopt},
+                                     {"b.db", b, kRange, std::nullopt}};
+  Client probe(server), transfer(server);
+  TDownloadState state;
+  PauseGate gate;
+  FileFetcher fetcher(probe, transfer, state, gate, dir.path(),
+                      [&] { return std::make_unique<Client>(server); });
+  const FetchResult result = fetcher.FetchFiles(jobs);
+  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.message, FailureMessage("a.zip", HttpFailureText(HttpFailureKind::kConnect)));
+  EXPECT_EQ(server.connected, (std::vector<std::string>{"HEAD " + a, "HEAD " + b}))
+      << "the next HEAD did not connect ahead";
+  EXPECT_EQ(server.started,
+            (std::vector<std::string>{"HEAD " + a, "GET " + a + " bytes=0-524288"}));
+  EXPECT_EQ(fs::ReadWholeFile(dir / "a.zip.tmp"), server.files[a].substr(0, kRange));
+  EXPECT_FALSE(fs::FileExists(dir / "b.db.tmp"));
 }
 
 }  // namespace

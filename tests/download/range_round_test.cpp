@@ -44,7 +44,7 @@ class ScriptedClient final : public ScriptedHttpClient {
   std::string LastUrl() const override { return "http://update/setup.zip"; }
 
   HttpReply Head(const std::string&) override {
-    Sent();
+    Send();
     HttpReply reply;
     reply.status = 200;
     reply.status_line = "HTTP/1.1 200 OK";
@@ -59,7 +59,7 @@ class ScriptedClient final : public ScriptedHttpClient {
       script_.asked.insert(Range());
       script_.most_in_flight = std::max(script_.most_in_flight, ++script_.in_flight);
     }
-    Sent();
+    Send();
     struct Done {
       Script& s;
       ~Done() {
