@@ -45,6 +45,11 @@ struct Server {
   // A GET ("GET url bytes=...") whose connect fails once `after_connect`
   // has connected (or 5 s have passed): it never goes out.
   std::string refused, after_connect;
+  // A request that waits this long before it goes out.
+  std::map<std::string, std::chrono::milliseconds> slow;
+  // Requests whose first try finds the connection closed once it stands:
+  // the request is lost and the client fails.
+  std::map<std::string, int> closed_once;
 };
 
 class Client final : public ScriptedHttpClient {
@@ -113,7 +118,14 @@ class Client final : public ScriptedHttpClient {
   // The server sees a request once it is sent: a HEAD may connect early and
   // wait for its turn.
   void Begin(const std::string& what, const std::string& url) {
+    if (const auto slow = s_.slow.find(what); slow != s_.slow.end())
+      std::this_thread::sleep_for(slow->second);
     BeforeSend();
+    {
+      std::lock_guard lock(s_.mutex);
+      if (s_.closed_once.count(what) && s_.closed_once[what]++ == 0)
+        throw EHttpFailure(HttpFailureKind::kBroken, "connection closed by the server");
+    }
     {
       std::lock_guard lock(s_.mutex);
       s_.started.push_back(what);
@@ -210,6 +222,34 @@ TEST(FetchFiles, AHeldHeadIsDroppedWhenTheFileBeforeItFails) {
             (std::vector<std::string>{"HEAD " + a, "GET " + a + " bytes=0-524288"}));
   EXPECT_EQ(fs::ReadWholeFile(dir / "a.zip.tmp"), server.files[a].substr(0, kRange));
   EXPECT_FALSE(fs::FileExists(dir / "b.db.tmp"));
+}
+
+// A HEAD held for its turn 10 s or more may find its connection closed by
+// the server: it is asked once more on a new connection, and the run goes on.
+// (Takes 11 s.)
+TEST(FetchFiles, AHeadHeldLongIsAskedAgainWhenItsConnectionWasClosed) {
+  Server server;
+  testing::TempDir dir;
+  server.dir = dir.path();
+  const std::string a = "http://update/a.zip", b = "http://update/b.db";
+  server.files[a] = Content(2 * kRange, 1);
+  server.files[b] = Content(kRange, 2);
+  server.slow["GET " + a + " bytes=" + RangeValue(kRange, 2.0 * kRange)] =
+      std::chrono::milliseconds(11000);
+  server.closed_once["HEAD " + b] = 0;
+  const std::vector<FileJob> jobs = {{"a.zip", a, 2 * kRange, std::nullopt},
+                                     {"b.db", b, kRange, std::nullopt}};
+  Client probe(server), transfer(server);
+  TDownloadState state;
+  PauseGate gate;
+  FileFetcher fetcher(probe, transfer, state, gate, dir.path(),
+                      [&] { return std::make_unique<Client>(server); });
+  const FetchResult result = fetcher.FetchFiles(jobs);
+  ASSERT_TRUE(result.ok) << result.message;
+  EXPECT_EQ(server.closed_once["HEAD " + b], 2) << "tried once on each connection";
+  EXPECT_EQ(std::count(server.started.begin(), server.started.end(), "HEAD " + b), 1);
+  EXPECT_TRUE(fs::ReadWholeFile(dir / "a.zip") == server.files[a]);
+  EXPECT_TRUE(fs::ReadWholeFile(dir / "b.db") == server.files[b]);
 }
 
 }  // namespace
