@@ -194,62 +194,61 @@ TEST(FetchFiles, TheNextFileOverlapsButKeepsItsPlace) {
     EXPECT_EQ(length, 0) << "the file after " << url << " was written to before its turn";
 }
 
+// a.zip, two ranges, then b.db, one range, through scripted clients; the
+// test sets the server's misbehaviour before Fetch.
+struct TwoFiles {
+  TwoFiles() {
+    server.dir = dir.path();
+    server.files[a] = Content(2 * kRange, 1);
+    server.files[b] = Content(kRange, 2);
+  }
+  FetchResult Fetch() {
+    const std::vector<FileJob> jobs = {{"a.zip", a, 2 * kRange, std::nullopt},
+                                       {"b.db", b, kRange, std::nullopt}};
+    Client probe(server), transfer(server);
+    TDownloadState state;
+    PauseGate gate;
+    FileFetcher fetcher(probe, transfer, state, gate, dir.path(),
+                        [&] { return std::make_unique<Client>(server); });
+    return fetcher.FetchFiles(jobs);
+  }
+  const std::string a = "http://update/a.zip", b = "http://update/b.db";
+  const std::string a_last = "GET " + a + " bytes=" + RangeValue(kRange, 2.0 * kRange);
+  Server server;
+  testing::TempDir dir;
+};
+
 // The next file's HEAD connects while the current file's last ranges are
 // still to go, and waits. When the current file fails first, the held HEAD
 // is dropped: it never goes out, and the next file leaves nothing behind.
 TEST(FetchFiles, AHeldHeadIsDroppedWhenTheFileBeforeItFails) {
-  Server server;
-  testing::TempDir dir;
-  server.dir = dir.path();
-  const std::string a = "http://update/a.zip", b = "http://update/b.db";
-  server.files[a] = Content(2 * kRange, 1);
-  server.files[b] = Content(kRange, 2);
-  server.refused = "GET " + a + " bytes=" + RangeValue(kRange, 2.0 * kRange);
-  server.after_connect = "HEAD " + b;
-  const std::vector<FileJob> jobs = {{"a.zip", a, 2 * kRange, std::nullopt},
-                                     {"b.db", b, kRange, std::nullopt}};
-  Client probe(server), transfer(server);
-  TDownloadState state;
-  PauseGate gate;
-  FileFetcher fetcher(probe, transfer, state, gate, dir.path(),
-                      [&] { return std::make_unique<Client>(server); });
-  const FetchResult result = fetcher.FetchFiles(jobs);
+  TwoFiles t;
+  t.server.refused = t.a_last;
+  t.server.after_connect = "HEAD " + t.b;
+  const FetchResult result = t.Fetch();
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.message, FailureMessage("a.zip", HttpFailureText(HttpFailureKind::kConnect)));
-  EXPECT_EQ(server.connected, (std::vector<std::string>{"HEAD " + a, "HEAD " + b}))
+  EXPECT_EQ(t.server.connected, (std::vector<std::string>{"HEAD " + t.a, "HEAD " + t.b}))
       << "the next HEAD did not connect ahead";
-  EXPECT_EQ(server.started,
-            (std::vector<std::string>{"HEAD " + a, "GET " + a + " bytes=0-524288"}));
-  EXPECT_EQ(fs::ReadWholeFile(dir / "a.zip.tmp"), server.files[a].substr(0, kRange));
-  EXPECT_FALSE(fs::FileExists(dir / "b.db.tmp"));
+  EXPECT_EQ(t.server.started,
+            (std::vector<std::string>{"HEAD " + t.a, "GET " + t.a + " bytes=0-524288"}));
+  EXPECT_EQ(fs::ReadWholeFile(t.dir / "a.zip.tmp"), t.server.files[t.a].substr(0, kRange));
+  EXPECT_FALSE(fs::FileExists(t.dir / "b.db.tmp"));
 }
 
 // A HEAD held for its turn 10 s or more may find its connection closed by
 // the server: it is asked once more on a new connection, and the run goes on.
 // (Takes 11 s.)
 TEST(FetchFiles, AHeadHeldLongIsAskedAgainWhenItsConnectionWasClosed) {
-  Server server;
-  testing::TempDir dir;
-  server.dir = dir.path();
-  const std::string a = "http://update/a.zip", b = "http://update/b.db";
-  server.files[a] = Content(2 * kRange, 1);
-  server.files[b] = Content(kRange, 2);
-  server.slow["GET " + a + " bytes=" + RangeValue(kRange, 2.0 * kRange)] =
-      std::chrono::milliseconds(11000);
-  server.closed_once["HEAD " + b] = 0;
-  const std::vector<FileJob> jobs = {{"a.zip", a, 2 * kRange, std::nullopt},
-                                     {"b.db", b, kRange, std::nullopt}};
-  Client probe(server), transfer(server);
-  TDownloadState state;
-  PauseGate gate;
-  FileFetcher fetcher(probe, transfer, state, gate, dir.path(),
-                      [&] { return std::make_unique<Client>(server); });
-  const FetchResult result = fetcher.FetchFiles(jobs);
+  TwoFiles t;
+  t.server.slow[t.a_last] = std::chrono::milliseconds(11000);
+  t.server.closed_once["HEAD " + t.b] = 0;
+  const FetchResult result = t.Fetch();
   ASSERT_TRUE(result.ok) << result.message;
-  EXPECT_EQ(server.closed_once["HEAD " + b], 2) << "tried once on each connection";
-  EXPECT_EQ(std::count(server.started.begin(), server.started.end(), "HEAD " + b), 1);
-  EXPECT_TRUE(fs::ReadWholeFile(dir / "a.zip") == server.files[a]);
-  EXPECT_TRUE(fs::ReadWholeFile(dir / "b.db") == server.files[b]);
+  EXPECT_EQ(t.server.closed_once["HEAD " + t.b], 2) << "tried once on each connection";
+  EXPECT_EQ(std::count(t.server.started.begin(), t.server.started.end(), "HEAD " + t.b), 1);
+  EXPECT_TRUE(fs::ReadWholeFile(t.dir / "a.zip") == t.server.files[t.a]);
+  EXPECT_TRUE(fs::ReadWholeFile(t.dir / "b.db") == t.server.files[t.b]);
 }
 
 }  // namespace
