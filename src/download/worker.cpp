@@ -1,6 +1,7 @@
 // TTestThread: the download worker. Its thread runs RunDownloads once and
 // ends; the window holds a WorkerControl that outlives it.
 #include <atomic>
+#include <iterator>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -21,54 +22,44 @@
 namespace zentivo::download {
 namespace {
 
-// One step of the download order.
-struct Step {
-  std::string_view name;
+// Where the worker keeps each file's code and probed size, in the order of
+// PlannedFiles.
+struct FileState {
   int32_t code;
-  std::string path;
-  std::atomic<int32_t> TDownloadState::*size;  // what the probe found
-  bool optional;                               // fetched only when probed above 0
+  std::atomic<int32_t> TDownloadState::*size;
 };
 
-std::vector<Step> DownloadOrder(const DownloadPlan& plan) {
-  using S = TDownloadState;
-  return {
-      {kSetupZip, kFileSetup, plan.SetupPath, &S::SetupSize, false},
-      {kMaindbDb, kFileMaindb, plan.MaindbPath, &S::MaindbSize, false},
-      {kExeIco, kFileIcon, plan.IconPath, &S::IconSize, true},
-      {kUninstallExe, kFileUninstall, plan.UninstallPath, &S::UninstallSize, false},
-      {kTestFlashZip, kFileTestFlash, plan.TestFlashPath, &S::TestFlashSize, false},
-      {kTestFlash2Zip, kFileTestFlash2, plan.TestFlash2Path, &S::TestFlash2Size, true},
-      {kTestFlash3Zip, kFileTestFlash3, plan.TestFlash3Path, &S::TestFlash3Size, true},
-      {kPlayFlashZip, kFilePlayFlash, plan.PlayFlashPath, &S::PlayFlashSize, true},
-  };
-}
+constexpr FileState kFileStates[] = {
+    {kFileSetup, &TDownloadState::SetupSize},
+    {kFileMaindb, &TDownloadState::MaindbSize},
+    {kFileIcon, &TDownloadState::IconSize},
+    {kFileUninstall, &TDownloadState::UninstallSize},
+    {kFileTestFlash, &TDownloadState::TestFlashSize},
+    {kFileTestFlash2, &TDownloadState::TestFlash2Size},
+    {kFileTestFlash3, &TDownloadState::TestFlash3Size},
+    {kFilePlayFlash, &TDownloadState::PlayFlashSize},
+};
 
-void ProbeSizes(const DownloadPlan& plan, const WorkerSettings& settings, TDownloadState& s) {
-  using S = TDownloadState;
-  // The probes in their order; the server receives their HEADs in it.
-  std::vector<std::pair<std::string, std::atomic<int32_t> S::*>> probes;
-  if (plan.FetchIcon)
-    probes.emplace_back(plan.IconPath, &S::IconSize);
-  if (plan.IncludeTestFlash3)
-    probes.emplace_back(plan.TestFlash3Path, &S::TestFlash3Size);
-  if (plan.IncludePlayFlash)
-    probes.emplace_back(plan.PlayFlashPath, &S::PlayFlashSize);
-  probes.emplace_back(plan.UninstallPath, &S::UninstallSize);
-  probes.emplace_back(plan.SetupPath, &S::SetupSize);
-  probes.emplace_back(plan.MaindbPath, &S::MaindbSize);
-  probes.emplace_back(plan.TestFlashPath, &S::TestFlashSize);
-  probes.emplace_back(plan.TestFlash2Path, &S::TestFlash2Size);
+// The order of the size probes, as places in PlannedFiles: exe.ico,
+// TestFlash3.zip, PlayFlash.zip, uninstall.exe, setup.zip, Maindb.db,
+// TestFlash.zip, TestFlash2.zip. The server receives their HEADs in it.
+constexpr size_t kProbeOrder[] = {2, 6, 7, 3, 0, 1, 4, 5};
+static_assert(std::size(kProbeOrder) == std::size(kFileStates), "every file is probed once");
+
+void ProbeSizes(const std::vector<PlannedFile>& files, const WorkerSettings& settings,
+                TDownloadState& s) {
+  std::vector<size_t> probed;
   std::vector<std::string> urls;
-  for (const auto& [path, size] : probes) urls.push_back(settings.ServerRoot + path);
-  const std::vector<int32_t> sizes = ProbeRemoteSizes(urls, settings.Timeouts);
-  for (size_t i = 0; i < probes.size(); ++i) s.*probes[i].second = sizes[i];
-  int32_t total = 0;
-  for (int32_t size : {s.SetupSize.load(), s.MaindbSize.load(), s.IconSize.load(),
-                       s.UninstallSize.load(), s.TestFlashSize.load(), s.TestFlash2Size.load(),
-                       s.TestFlash3Size.load(), s.PlayFlashSize.load()}) {
-    total = Add32(total, size);
+  for (size_t i : kProbeOrder) {
+    if (files[i].need == PlanNeed::kLeftOut)
+      continue;
+    probed.push_back(i);
+    urls.push_back(settings.ServerRoot + files[i].path);
   }
+  const std::vector<int32_t> sizes = ProbeRemoteSizes(urls, settings.Timeouts);
+  for (size_t k = 0; k < probed.size(); ++k) s.*kFileStates[probed[k]].size = sizes[k];
+  int32_t total = 0;
+  for (const FileState& f : kFileStates) total = Add32(total, (s.*f.size).load());
   s.TotalSize = total;
 }
 
@@ -113,8 +104,9 @@ void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
   auto transfer = MakeTransferClient(settings, shared);
 
   const config::TAppInfo& info = settings.AppInfo;
-  const DownloadPlan plan = BuildDownloadPlan(info.AgentVersion, info.AppName, info.AppEName);
-  ProbeSizes(plan, settings, state);
+  const std::vector<PlannedFile> files =
+      PlannedFiles(BuildDownloadPlan(info.AgentVersion, info.AppName, info.AppEName));
+  ProbeSizes(files, settings, state);
 
   std::string_view file = kSetupZip;  // the file a failure is reported against
   try {
@@ -136,13 +128,13 @@ void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
     set_current(&fetcher);
 
     std::vector<FileJob> jobs;
-    for (const Step& step : DownloadOrder(plan)) {
-      const int32_t probed = (state.*step.size).load();
-      if (step.optional && probed == 0)
+    for (size_t i = 0; i < files.size(); ++i) {
+      const int32_t probed = (state.*kFileStates[i].size).load();
+      if (files[i].need != PlanNeed::kAlways && probed == 0)
         continue;
       // The first file keeps the initial 0.
-      const auto code = jobs.empty() ? std::nullopt : std::optional<int32_t>(step.code);
-      jobs.push_back({step.name, settings.ServerRoot + step.path, probed, code});
+      const auto code = jobs.empty() ? std::nullopt : std::optional<int32_t>(kFileStates[i].code);
+      jobs.push_back({files[i].name, settings.ServerRoot + files[i].path, probed, code});
     }
     const FetchResult result = fetcher.FetchFiles(jobs, [&](size_t i) {
       env.gate.WaitWhilePaused();
