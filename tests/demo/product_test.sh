@@ -9,10 +9,10 @@ BIN="$1"
 BUILD="$2"
 SRC="$(cd "$(dirname "$0")/../.." && pwd)"
 WINE_RUN="$SRC/cmake/wine-run"
-export ZENTIVO_WINEPREFIX="$BUILD/wineprefix"
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 . "$SRC/tests/support/wine-test.sh"
+own_prefix demo_product
 python3 "$SRC/tools/demo-content/demo-content" --programs "$BIN" --out "$work/content" \
   --setup-kb 16 --db-kb 4 --flash-kb 4 >/dev/null
 check "content generated from the built programs" test $? -eq 0

@@ -9,10 +9,10 @@ UNINSTALL="$1"
 BUILD="$2"
 SRC="$(cd "$(dirname "$0")/../.." && pwd)"
 WINE_RUN="$SRC/cmake/wine-run"
-export ZENTIVO_WINEPREFIX="$BUILD/wineprefix"
 work="$(mktemp -d)"
 trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 . "$SRC/tests/support/wine-test.sh"
+own_prefix demo_uninstall
 
 gone() { [ ! -e "$1" ]; }
 # The Wine name of a host path (drive Z: is the host's root).

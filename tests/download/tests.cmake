@@ -13,6 +13,7 @@ if(WIN32)
            COMMAND ${_servers}/with-servers ${PROJECT_SOURCE_DIR}/cmake/wine-run
                    $<TARGET_FILE:test_download_net>)
   set_tests_properties(test_download_net PROPERTIES LABELS "wine;download" TIMEOUT 300)
+  zentivo_own_wine_prefix(test_download_net)
 else()
   set(_state ${CMAKE_BINARY_DIR}/test-servers)
   add_test(NAME download_servers_start COMMAND ${_servers}/test-servers start ${_state} --with-parent)

@@ -9,9 +9,9 @@ SRC="$(cd "$(dirname "$0")/../.." && pwd)"
 WINE_RUN="$SRC/cmake/wine-run"
 SCREENS="$BUILD/screens"
 work="$(mktemp -d)"
-export ZENTIVO_WINEPREFIX="$BUILD/wineprefix"
 mkdir -p "$SCREENS"
 . "$SRC/tests/support/wine-test.sh"
+own_prefix installer_startup
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done

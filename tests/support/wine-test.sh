@@ -3,6 +3,21 @@
 
 fails=0
 
+# own_prefix NAME: this test's own Wine prefix, <build>/wine-tests/NAME, fresh
+# for every run; cmake/wine-run clones it from the build's template at first
+# use. No other test shares its wineserver, so stopping that server is safe.
+own_prefix() {
+  local build
+  build="$(cd "$BUILD" && pwd)"
+  export ZENTIVO_WINE_TEMPLATE="$build/wineprefix-template"
+  export ZENTIVO_WINEPREFIX="$build/wine-tests/$1"
+  if [ -d "$ZENTIVO_WINEPREFIX" ]; then
+    WINEPREFIX="$ZENTIVO_WINEPREFIX" wineserver -k 2>/dev/null
+    WINEPREFIX="$ZENTIVO_WINEPREFIX" wineserver -w 2>/dev/null
+    rm -rf "$ZENTIVO_WINEPREFIX"
+  fi
+}
+
 # check NAME COMMAND...: runs COMMAND, reports "ok"/"FAIL" with NAME.
 check() {
   local name="$1"; shift

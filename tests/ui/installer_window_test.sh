@@ -20,9 +20,9 @@ SKIN="$SRC/src/app/resources/skin"
 SCREENS="$BUILD/screens"
 TITLE='Zentivo在线安装'
 work="$(mktemp -d)"
-export ZENTIVO_WINEPREFIX="$BUILD/wineprefix"
 mkdir -p "$SCREENS"
 . "$SRC/tests/support/wine-test.sh"
+own_prefix installer_window
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done

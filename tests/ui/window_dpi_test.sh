@@ -64,16 +64,13 @@ region_count() {
 region_differs() { local n; n="$(region_count "$@")"; [ "${n%%.*}" -gt 0 ] 2>/dev/null; }
 region_same() { test "$(region_count "$@")" = 0; }
 
-# The prefixes are clones of the build's own (hard links; the registry files,
-# which wineserver rewrites, get copies), each told its LogPixels.
-template="$BUILD/wineprefix"
-ZENTIVO_WINEPREFIX="$template" "$WINE_RUN" cmd /c exit >/dev/null 2>&1
+# A prefix of its own at each setting (cmake/wine-run clones it from the
+# build's template), told its LogPixels.
 use_prefix() {
   [ -n "$prefix" ] && WINEPREFIX="$prefix" wineserver -k 2>/dev/null
-  prefix="$work/prefix-$dpi"
+  own_prefix "installer_window_dpi-$dpi"
+  prefix="$ZENTIVO_WINEPREFIX"
   rm -f "$SCREENS/dpi-$dpi-"*.png
-  cp -al "$template" "$prefix"
-  for f in "$prefix"/*.reg; do cp "$f" "$f.own" && mv -f "$f.own" "$f"; done
   local hex
   hex="$(printf '%08x' "$dpi")"
   printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Control Panel\\Desktop]\n"LogPixels"=dword:%s\n\n[HKEY_CURRENT_CONFIG\\Software\\Fonts]\n"LogPixels"=dword:%s\n' \
