@@ -351,7 +351,19 @@ def scenario_second_copy(run):
     before = (open(appinfo, "rb").read(), os.stat(appinfo).st_mtime_ns) if os.path.exists(appinfo) else None
     time.sleep(1.1)
     second = run.installer("A")
-    box = second.wait_message_box("提示", 60)
+    try:
+        box = second.wait_message_box("提示", 60)
+    except driver.DriverError as e:
+        # Once in a loaded CI run a second Wine process showed nothing at all
+        # in 60 s and logged nothing; a start that never reached the program
+        # is told and tried once more.
+        if second.proc.poll() is not None or second.messages():
+            raise
+        print("second copy, first start: %s; starting it once more" % e)
+        second.proc.kill()
+        second.proc.wait()
+        second = run.installer("A")
+        box = second.wait_message_box("提示", 60)
     shot(run, "second-copy")
     check(second.messages() == ["请不要重复运行本程序"], "the second copy says 请不要重复运行本程序 (got %r)"
           % second.messages())

@@ -302,6 +302,9 @@ class Installer:
             raise DriverError("xdotool %s failed: %s" % (" ".join(map(str, args)), r.stderr.strip()))
         return r.stdout.split()
 
+    def visible_windows(self):
+        return self._xdo("search", "--onlyvisible", "--name", ".", check=False)
+
     def find_windows(self, title):
         return self._xdo("search", "--onlyvisible", "--name", "^%s$" % re.escape(title), check=False)
 
@@ -345,11 +348,23 @@ class Installer:
         return [decode_trace_string(m) for m in re.findall(r'trace:msgbox:MSGBOX_OnInit L"(.*)"\r?$', data, re.M)]
 
     def wait_message_box(self, title, timeout=60):
-        """The id of a shown message box with this caption."""
+        """The id of a shown message box with this caption. Says whether the
+        installer still runs, and what it shows, when none comes."""
         def found():
             ids = self.find_windows(title)
-            return ids[0] if ids else None
-        wid = wait_until("a message box titled %r" % title, found, timeout)
+            if ids:
+                return ids[0]
+            if self.proc.poll() is not None:
+                raise DriverError("the installer ended (exit code %s) before a message box titled %r showed"
+                                  % (self.proc.returncode, title))
+            return None
+        try:
+            wid = wait_until("a message box titled %r" % title, found, timeout)
+        except DriverError as e:
+            if self.proc.poll() is None:
+                shown = [" ".join(self._xdo("getwindowname", w, check=False)) for w in self.visible_windows()]
+                raise DriverError("%s (the installer still runs; windows shown: %r)" % (e, shown)) from None
+            raise
         time.sleep(0.7)
         return wid
 
