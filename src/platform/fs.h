@@ -95,5 +95,10 @@ class File {
 [[nodiscard]] bool WriteWholeFileAtomic(const std::string& path, std::span<const char> data);
 // Writes a whole file in place, replacing it.
 [[nodiscard]] bool WriteWholeFile(const std::string& path, std::span<const char> data);
+// Writes a new file that only its owner can read or change (mode 0600; on
+// Windows a protected DACL granting the owner alone), for a private key.
+// Fails without touching anything when the path exists, so a key is never
+// overwritten; a write that fails removes the file it created.
+[[nodiscard]] bool WritePrivateFile(const std::string& path, std::span<const char> data);
 
 }  // namespace zentivo::fs

@@ -218,6 +218,20 @@ std::string ModuleFileName() {
   return std::string(buffer, static_cast<size_t>(n));
 }
 
+bool WritePrivateFile(const std::string& path, std::span<const char> data) {
+  // O_EXCL: an existing file (a key, or a link planted in its place) is left
+  // alone. The umask can only take bits away from 0600.
+  const std::string p = Posix(path);
+  const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0)
+    return false;
+  PosixFile file(fd);
+  if (file.Write(data) && ::fsync(fd) == 0)
+    return true;
+  ::unlink(p.c_str());
+  return false;
+}
+
 std::string NativePath(const std::string& path) { return Posix(path); }
 
 char NativeSeparator() { return '/'; }

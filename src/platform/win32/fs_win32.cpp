@@ -1,4 +1,5 @@
 #include <windows.h>
+#include <sddl.h>
 
 #include "platform/fs.h"
 #include "platform/win32/wide.h"
@@ -199,6 +200,28 @@ std::string ModuleFileName() {
     }
     buffer.resize(buffer.size() * 2);
   }
+}
+
+bool WritePrivateFile(const std::string& path, std::span<const char> data) {
+  // A protected DACL (no inherited entries) with one entry: full access for
+  // the file's owner. CREATE_NEW leaves an existing file alone.
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:P(A;;FA;;;OW)", SDDL_REVISION_1,
+                                                            &sd, nullptr))
+    return false;
+  SECURITY_ATTRIBUTES sa{sizeof sa, sd, FALSE};
+  const std::wstring w = W(path);
+  HANDLE h = CreateFileW(w.c_str(), GENERIC_WRITE, 0, &sa, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
+  LocalFree(sd);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  bool ok = false;
+  {
+    WinFile file(h);
+    ok = file.Write(data) && file.Flush();
+  }
+  if (!ok) DeleteFileW(w.c_str());
+  return ok;
 }
 
 std::string NativePath(const std::string& path) {
