@@ -15,7 +15,9 @@ int RunDump(const Args& args);
 int RunEncode(const Args& args);
 int RunDecode(const Args& args);
 int RunPlan(const Args& args);
-int RunCheck(const Args& args);
+int RunCheck(const Args& args);  // also --public-key
+int RunKeygen(const Args& args);
+int RunSign(const Args& args);
 
 // The installer without any block it already carries.
 std::string_view ProgramImage(std::string_view file);

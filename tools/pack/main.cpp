@@ -1,6 +1,7 @@
 // zentivo-pack: makes an installer for one edition by appending its
 // configuration block, reads such blocks back, shows an edition's download
-// plan and checks an update server against it (see Usage in cli.cpp).
+// plan, checks an update server against it and makes and signs the release
+// manifest (see Usage in cli.cpp).
 #include "pack/cli.h"
 #include "pack/commands.h"
 #include "platform/args.h"
@@ -24,5 +25,9 @@ int main(int argc, char** argv) {
     return RunPlan(rest);
   if (command == "check")
     return RunCheck(rest);
+  if (command == "keygen")
+    return RunKeygen(rest);
+  if (command == "sign")
+    return RunSign(rest);
   return Usage();
 }
