@@ -82,6 +82,7 @@ class Checker {
       const HttpReply reply = Client(false)->Head(url_);
       c_.head = std::to_string(reply.status);
       c_.length = reply.content_length < 0 ? "none" : std::to_string(reply.content_length);
+      c_.served_length = reply.content_length;
       const bool etag = !reply.etag.empty(), modified = !reply.last_modified.empty();
       c_.validators = etag && modified ? "ETag+LM" : etag ? "ETag" : modified ? "LM" : "none";
       c_.encoding = reply.content_encoding.empty() ? "none" : reply.content_encoding;
@@ -297,6 +298,7 @@ class Checker {
     const auto data = Download(length);
     if (!data)
       return;
+    c_.sha256 = crypto::Sha256Of(*data);
     install::MemoryByteSource source(*data);
     const ArchiveReport report = TestArchive(source);
     if (!report.failure.empty()) {

@@ -4,11 +4,14 @@
 // installer's ZIP reader.
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "download/download_plan.h"
 #include "download/http_client.h"
+#include "platform/crypto.h"
 
 namespace zentivo::pack {
 
@@ -25,6 +28,11 @@ struct FileCheck {
   std::string redirect = "-";    // "no" or where the server sends the request
   // One line each, without the file's name.
   std::vector<std::string> problems;
+  // What the manifest check goes on from: the HEAD's Content-Length (-1
+  // without one) and, when the whole file was downloaded here (an archive),
+  // its SHA-256.
+  int64_t served_length = -1;
+  std::optional<crypto::Sha256Digest> sha256;
 };
 
 FileCheck CheckFile(const download::PlannedFile& file, const std::string& server_root,
