@@ -2,6 +2,7 @@
 // OUT/<target>/, built from the same kinds of values, blocks and archives
 // the tests use, so that no binary corpus is kept in the repository.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -9,6 +10,8 @@
 #include "config/app_info.h"
 #include "config/config_block.h"
 #include "config/encrypt.h"
+#include "download/release_key.h"
+#include "download/release_manifest.h"
 #include "install/zip_builder.h"
 #include "pack/block_writer.h"
 #include "platform/fs.h"
@@ -147,6 +150,52 @@ std::vector<std::string> HttpReplySeeds() {
           std::string(16, '\x01') + std::string(48, '\x07')};
 }
 
+// Manifests signed with the test key (the target verifies with its public
+// half), their bodies alone, and files that are one step from either.
+std::optional<Seeds> ReleaseManifestSeeds() {
+  const auto key_file =
+      fs::ReadWholeFile(std::string(ZENTIVO_SOURCE_DIR) + "/tests/keys/release-test.key");
+  const auto key = key_file ? download::ReadKeyFile(*key_file) : std::nullopt;
+  if (!key)
+    return std::nullopt;
+  const auto sha = [](std::string_view text) { return crypto::Sha256Of(text); };
+  const download::ReleaseManifest release{
+      1,
+      "2026-12-11T08:00:00Z",
+      {{"/QUENXGlobeRQX_RSX/setup.zip", 600000, sha("setup")},
+       {"/QUENXFlash/x/exe.ico", 0, sha("")},
+       {"/QUENXGlobeRQX_RSX/setup.zip", 600001, sha("setup, replaced")},
+       {"/文档/说 明.txt", 1099511627776, sha("big")}}};
+  const download::ReleaseManifest empty{1, "2026-12-11T08:00:00Z", {}};
+  const auto signed_release = download::SignManifest(release, *key);
+  const auto signed_empty = download::SignManifest(empty, *key);
+  if (!signed_release || !signed_empty)
+    return std::nullopt;
+  const std::string body = download::WriteManifestBody(release);
+  const std::string head = "zentivo-manifest 1\nsigned 2026-12-11T08:00:00Z\n";
+  const std::string hex(64, 'a');
+  std::string bent = *signed_release;
+  bent[body.size() / 2] ^= 1;
+  std::string crlf;
+  for (char c : body) crlf += c == '\n' ? "\r\n" : std::string(1, c);
+  return Seeds{
+      *signed_release,
+      *signed_empty,
+      body,
+      download::WriteManifestBody(empty),
+      bent,
+      crlf,
+      signed_release->substr(0, signed_release->size() - 1),
+      "zentivo-manifest 2\nsigned 2026-12-11T08:00:00Z\n",
+      head + "file 0600000 " + hex + " /a\n",
+      head + "file 1 " + std::string(64, 'A') + " /a\n",
+      head + "file 1 " + hex + " //a\n",
+      head + "file 1 " + hex + "\n",
+      "<!DOCTYPE html>\n<html><body>Not Found</body></html>\n",
+      "",
+  };
+}
+
 }  // namespace
 }  // namespace zentivo
 
@@ -157,10 +206,16 @@ int main(int argc, char** argv) {
   }
   const std::string out = argv[1];
   using namespace zentivo;
+  const auto manifests = ReleaseManifestSeeds();
+  if (!manifests) {
+    std::fputs("fuzz-seeds: cannot sign with tests/keys/release-test.key\n", stderr);
+    return 1;
+  }
   const bool ok = WriteSeeds(out + "/fuzz_decode_value", DecodeValueSeeds()) &&
                   WriteSeeds(out + "/fuzz_app_info", AppInfoSeeds()) &&
                   WriteSeeds(out + "/fuzz_extract", ExtractSeeds()) &&
-                  WriteSeeds(out + "/fuzz_http_replies", HttpReplySeeds());
+                  WriteSeeds(out + "/fuzz_http_replies", HttpReplySeeds()) &&
+                  WriteSeeds(out + "/fuzz_release_manifest", *manifests);
   if (!ok) {
     std::fprintf(stderr, "fuzz-seeds: cannot write into %s\n", out.c_str());
     return 1;

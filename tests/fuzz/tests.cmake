@@ -6,7 +6,10 @@ if(ZENTIVO_FUZZ)
   add_executable(fuzz-seeds ${CMAKE_CURRENT_LIST_DIR}/seed_corpus_main.cpp
                             ${CMAKE_CURRENT_LIST_DIR}/../install/zip_builder.cpp)
   target_include_directories(fuzz-seeds PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
-  target_link_libraries(fuzz-seeds PRIVATE zentivo_block_writer zentivo_config zentivo_platform zentivo_zlib)
+  target_link_libraries(fuzz-seeds PRIVATE zentivo_block_writer zentivo_config zentivo_download
+                                           zentivo_platform zentivo_zlib)
+  # The manifest seeds are signed with the test key in tests/keys.
+  target_compile_definitions(fuzz-seeds PRIVATE ZENTIVO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 
   set(ZENTIVO_FUZZ_SMOKE_SECONDS 15 CACHE STRING "seconds each fuzz target runs as a test")
   get_property(_fuzzers GLOBAL PROPERTY ZENTIVO_FUZZERS)
