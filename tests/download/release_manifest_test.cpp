@@ -126,6 +126,7 @@ TEST(Manifest, SignedButMalformedIsRefused) {
        ManifestProblem::kUnknownVersion},
       {"version 10", "zentivo-manifest 10\nsigned 2026-12-11T08:00:00Z\n",
        ManifestProblem::kUnknownVersion},
+      {"version 01", "zentivo-manifest 01\nsigned 2026-12-11T08:00:00Z\n" + good},
       {"no version", "zentivo-manifest \nsigned 2026-12-11T08:00:00Z\n" + good},
       {"version -1", "zentivo-manifest -1\nsigned 2026-12-11T08:00:00Z\n" + good},
       {"version with a space", "zentivo-manifest  1\nsigned 2026-12-11T08:00:00Z\n" + good},
@@ -135,6 +136,8 @@ TEST(Manifest, SignedButMalformedIsRefused) {
       {"signed with a space", "zentivo-manifest 1\nsigned 2026-12-11 08:00:00Z\n" + good},
       {"signed without Z", "zentivo-manifest 1\nsigned 2026-12-11T08:00:00\n" + good},
       {"hex not hex", head + FileLine("600000", hex.substr(1) + "g", kSetup)},
+      // Written in lower case, so read in lower case only: one spelling.
+      {"hex in capitals", head + FileLine("600000", std::string(64, 'A'), kSetup)},
       {"hex short", head + FileLine("600000", hex.substr(1), kSetup)},
       {"hex long", head + FileLine("600000", hex + "0", kSetup)},
       {"hex missing", head + FileLine("600000", "", kSetup)},
