@@ -198,7 +198,8 @@ void ArchiveMatrix() {
   for (const ArchiveRow& r : DamagedArchives()) {
     testing::TempDir root;
     const std::string exe_dir = root.path() + fs::NativeSeparator();
-    install::CompletionInputs in{exe_dir, exe_dir + "temp", "Zentivo 2014", "QUENXRQX_C", 0, 0, 0};
+    install::CompletionInputs in{
+        exe_dir, exe_dir + "temp", "Zentivo 2014", "QUENXRQX_C", 0, 0, 0, false, {}};
     fs::MakeDirectory(in.WorkDir);
     (void)fs::WriteWholeFile(in.WorkDir + "\\setup.zip", r.bytes);
     (void)fs::WriteWholeFile(in.WorkDir + "\\TestFlash.zip", testing::ZipBuilder().Build());

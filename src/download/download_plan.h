@@ -2,9 +2,13 @@
 // server, worked out from three configuration values.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "download/download_state.h"
 
 namespace zentivo::download {
 
@@ -57,5 +61,24 @@ struct PlannedFile {
 // "uninstall.exe", "TestFlash.zip", "TestFlash2.zip", "TestFlash3.zip",
 // "PlayFlash.zip") with what the plan makes of each.
 std::vector<PlannedFile> PlannedFiles(const DownloadPlan& plan);
+
+struct FileCodeName {
+  int32_t code;  // CurrentFile's code
+  std::string_view name;
+};
+// The eight files in download order, each with its CurrentFile code.
+inline constexpr FileCodeName kPlannedFileCodes[] = {
+    {kFileSetup, kSetupZip},
+    {kFileMaindb, kMaindbDb},
+    {kFileIcon, kExeIco},
+    {kFileUninstall, kUninstallExe},
+    {kFileTestFlash, kTestFlashZip},
+    {kFileTestFlash2, kTestFlash2Zip},
+    {kFileTestFlash3, kTestFlash3Zip},
+    {kFilePlayFlash, kPlayFlashZip},
+};
+inline std::span<const FileCodeName> PlannedFileCodes() {
+  return kPlannedFileCodes;
+}
 
 }  // namespace zentivo::download

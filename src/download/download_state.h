@@ -39,7 +39,16 @@ struct TDownloadState {
   std::atomic<int32_t> SampleBytes{0};
   std::atomic<double> SampleTime{0.0};
   std::atomic<int32_t> WorkCounter{1};
+  // With a release key the run checks every file against the maker's
+  // manifest; VerifiedFiles holds 1 << code of each file that passed in it.
+  std::atomic<bool> SourceChecked{false};
+  std::atomic<uint32_t> VerifiedFiles{0};
 };
+
+// True when the run checks its files and `code` passed the check.
+inline bool VerifiedInThisRun(const TDownloadState& s, int32_t code) {
+  return (s.VerifiedFiles.load() >> code & 1u) != 0;
+}
 
 // The one record of the process.
 TDownloadState& DownloadState();

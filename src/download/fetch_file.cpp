@@ -188,6 +188,8 @@ class FileFetcher::Run {
         continue;
       if (const FetchResult r = Transfer(jobs_[i].name, a); !r.ok)
         return Done(r);
+      if (const FetchResult r = Check(i, a); !r.ok)
+        return Done(r);
       promotions_.Add(jobs_[i].name, a.tmp, a.final_path);
     }
     return Done({});
@@ -242,6 +244,25 @@ class FileFetcher::Run {
     return placed.ok ? result : placed;
   }
 
+  // A finished .tmp that is not the file the maker signed never gets the
+  // final name, and goes, so that the next run fetches it afresh.
+  FetchResult Check(size_t i, Ahead& a) {
+    if (!f_.manifest_)
+      return {};
+    const FileJob& job = jobs_[i];
+    if (!f_.manifest_->Accepts(job.path, a.tmp.Length(), a.tmp.Digest())) {
+      a.tmp.Discard();
+      return {false, FailureMessage(job.name, kFileCheckFailedText)};
+    }
+    Verified(i);
+    return {};
+  }
+
+  void Verified(size_t i) const {
+    if (f_.verified_)
+      f_.verified_(i);
+  }
+
   FetchResult Transfer(std::string_view name, Ahead& a) {
     RoundEnd end = a.round ? a.round->Finish() : RoundEnd{};
     a.round.reset();
@@ -293,8 +314,17 @@ class FileFetcher::Run {
       // that was cut or grown) is fetched again.
       const auto size = fs::FileSize(a->final_path);
       if (job.probed_size <= 0 || (size && *size == job.probed_size)) {
-        a->skip = true;
-        return a;
+        // With a manifest, only a file that hashes as listed is kept; any
+        // other is fetched again.
+        if (!f_.manifest_) {
+          a->skip = true;
+          return a;
+        }
+        if (f_.FinishedFileIsListed(job, a->final_path)) {
+          Verified(i);
+          a->skip = true;
+          return a;
+        }
       }
     }
     f_.gate_.WaitWhilePaused();
@@ -356,8 +386,15 @@ class FileFetcher::Run {
       a.skip = true;
       return;
     }
+    // A length the maker never signed is no file of the release: not a byte
+    // of it is asked for.
+    if (f_.manifest_ && !f_.manifest_->ListsSize(jobs_[i].path, head.content_length)) {
+      a.result = {false, FailureMessage(jobs_[i].name, kFileCheckFailedText)};
+      return;
+    }
     const FileVersion version = FileVersion::Of(head);
-    if (const auto status = a.tmp.Open(a.final_path + std::string(kTmpSuffix), version);
+    if (const auto status =
+            a.tmp.Open(a.final_path + std::string(kTmpSuffix), version, f_.manifest_ != nullptr);
         status != PartialFile::Status::kOk) {
       a.result = {false, FailureMessage(jobs_[i].name, PartialFileStatusText(status))};
       return;
@@ -398,6 +435,20 @@ FileFetcher::FileFetcher(TIdHTTP& probe, TIdHTTP& transfer, TDownloadState& stat
 
 FileFetcher::~FileFetcher() = default;
 
+void FileFetcher::CheckAgainst(const ReleaseManifest* manifest,
+                               std::function<void(size_t)> verified) {
+  manifest_ = manifest;
+  verified_ = std::move(verified);
+}
+
+bool FileFetcher::FinishedFileIsListed(const FileJob& job, const std::string& path) const {
+  const auto size = fs::FileSize(path);
+  if (!size || !manifest_->ListsSize(job.path, *size))
+    return false;
+  crypto::Sha256 hash;
+  return HashFile(path, hash) && manifest_->Accepts(job.path, *size, hash.Finish());
+}
+
 void FileFetcher::WithReceivedBytes(const std::function<void(int64_t)>& report) const {
   std::lock_guard lock(current_mutex_);
   report(received_->load());
@@ -422,7 +473,7 @@ FetchResult FileFetcher::FetchFiles(std::span<const FileJob> jobs,
 
 FetchResult FileFetcher::FetchFile(std::string_view name, const std::string& url,
                                    int64_t probed_size) {
-  const FileJob job{name, url, probed_size, std::nullopt};
+  const FileJob job{name, url, probed_size, std::nullopt, {}};
   return FetchFiles(std::span<const FileJob>(&job, 1));
 }
 

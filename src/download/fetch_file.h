@@ -21,6 +21,7 @@
 #include "download/in_flight_window.h"
 #include "download/partial_file.h"
 #include "download/pause_gate.h"
+#include "download/release_manifest.h"
 
 namespace zentivo::download {
 
@@ -60,6 +61,7 @@ struct FileJob {
   std::string url;
   int64_t probed_size = 0;
   std::optional<int32_t> code;  // CurrentFile while it is the current file
+  std::string path;             // its path on the server, as the manifest lists it
 };
 
 class FileFetcher {
@@ -82,6 +84,15 @@ class FileFetcher {
   // failure in the order of the files; every file before it is in place.
   FetchResult FetchFiles(std::span<const FileJob> jobs,
                          const std::function<void(size_t)>& before = nullptr);
+  // From here on every file is checked against `manifest` (which must
+  // outlive the fetcher): a HEAD length it doesn't list fails the file
+  // before its first GET, a finished .tmp whose SHA-256 it doesn't list is
+  // removed and fails the file, and a finished download already in the
+  // working folder is kept only when it hashes as listed. `verified(i)` runs,
+  // on any of the fetcher's threads, for each file of FetchFiles' `jobs`
+  // that passed.
+  void CheckAgainst(const ReleaseManifest* manifest, std::function<void(size_t)> verified);
+
   // A finished file of another size than `probed_size` is fetched again.
   FetchResult FetchFile(std::string_view name, const std::string& url, int64_t probed_size);
 
@@ -99,8 +110,13 @@ class FileFetcher {
   // current file's byte count, in one step as the work handlers see it.
   void MakeCurrent(std::optional<int32_t> code, const std::atomic<int64_t>* received);
 
+  // True when the finished file at `path` is one the manifest lists for `job`.
+  bool FinishedFileIsListed(const FileJob& job, const std::string& path) const;
+
   TIdHTTP& probe_;
   TDownloadState& state_;
+  const ReleaseManifest* manifest_ = nullptr;
+  std::function<void(size_t)> verified_;
   PauseGate& gate_;
   std::string work_dir_;
   ClientPool clients_;                // kept for the whole run, so connections are reused

@@ -1,6 +1,7 @@
 #include "download/partial_file.h"
 
 #include <sstream>
+#include <vector>
 
 namespace zentivo::download {
 namespace {
@@ -68,8 +69,11 @@ std::optional<FileVersion> FileVersion::Parse(std::string_view text) {
   return v;
 }
 
-PartialFile::Status PartialFile::Open(const std::string& tmp_path, const FileVersion& current) {
+PartialFile::Status PartialFile::Open(const std::string& tmp_path, const FileVersion& current,
+                                      bool hash) {
   path_ = tmp_path;
+  if (hash)
+    hash_.emplace();
   const bool existed = fs::FileExists(tmp_path) || fs::DirectoryExists(tmp_path);
   file_ = fs::File::Open(tmp_path, fs::File::Mode::kAppend);
   if (!file_)
@@ -90,6 +94,11 @@ PartialFile::Status PartialFile::Open(const std::string& tmp_path, const FileVer
   if (!keep) {
     if (const Status s = Restart(); s != Status::kOk)
       return s;
+  } else if (hash_ && length_ > 0) {
+    // What an earlier run left was written while nobody watched: it counts
+    // only as far as it hashes with the rest.
+    if (!HashFile(tmp_path, *hash_))
+      return Status::kUnreadable;
   }
   if_range_ = current.IfRangeValue();
   if (record_text && keep && recorded->Serialize() == current.Serialize())
@@ -111,6 +120,8 @@ PartialFile::Status PartialFile::WriteFailure() const {
 PartialFile::Status PartialFile::Append(std::span<const char> piece) {
   if (!file_->Write(piece))
     return WriteFailure();
+  if (hash_)
+    hash_->Update(piece);
   length_ += static_cast<int64_t>(piece.size());
   return Status::kOk;
 }
@@ -127,7 +138,34 @@ PartialFile::Status PartialFile::Restart() {
   file_.reset();
   file_ = fs::File::Open(path_, fs::File::Mode::kCreate);
   length_ = 0;
+  if (hash_)
+    hash_->Reset();
   return file_ ? Status::kOk : WriteFailure();
+}
+
+crypto::Sha256Digest PartialFile::Digest() {
+  return hash_ ? hash_->Finish() : crypto::Sha256Digest{};
+}
+
+void PartialFile::Discard() {
+  file_.reset();
+  fs::RemoveFile(path_);
+  fs::RemoveFile(RecordPath());
+}
+
+bool HashFile(const std::string& path, crypto::Sha256& hash) {
+  const auto file = fs::File::Open(path, fs::File::Mode::kRead);
+  if (!file)
+    return false;
+  std::vector<char> buffer(1 << 20);
+  for (;;) {
+    const auto n = file->Read(buffer);
+    if (!n)
+      return false;
+    if (*n == 0)
+      return true;
+    hash.Update(std::span<const char>(buffer.data(), *n));
+  }
 }
 
 bool PartialFile::Promote(const std::string& final_path) {

@@ -2,6 +2,9 @@
 // appended to as bytes arrive, and beside it a small record of which version
 // of the file those bytes belong to (the HEAD's length and ETag or
 // Last-Modified), so that a later run resumes only the same version.
+// When asked to, it hashes its bytes in order as they reach it, from the
+// first byte, so that a finished file can be checked against the release's
+// manifest without reading it again.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +15,7 @@
 #include <string_view>
 
 #include "download/http_client.h"
+#include "platform/crypto.h"
 #include "platform/fs.h"
 
 namespace zentivo::download {
@@ -45,8 +49,10 @@ class PartialFile {
 
   // Opens `tmp_path` for the version `current` of the file: keeps its bytes
   // when they belong to that version (or carry no record, as an older
-  // installer left them) and fit its length; starts it over otherwise.
-  Status Open(const std::string& tmp_path, const FileVersion& current);
+  // installer left them) and fit its length; starts it over otherwise. With
+  // `hash`, the bytes kept are hashed before Open returns, and every byte
+  // appended after them.
+  Status Open(const std::string& tmp_path, const FileVersion& current, bool hash = false);
 
   int64_t Length() const { return length_; }
   // The If-Range value for the next request: the version the bytes belong
@@ -59,6 +65,10 @@ class PartialFile {
   // Flushed to the disk, then renamed to `final_path`; the record goes.
   bool Promote(const std::string& final_path);
   void Close() { file_.reset(); }
+  // The SHA-256 of every byte the .tmp holds; only after Open with `hash`.
+  crypto::Sha256Digest Digest();
+  // The .tmp and its record go: its bytes are not the file.
+  void Discard();
   // A ".tmp" that Open made and nothing was written to goes again, with its
   // record: a file made ready ahead of its turn whose turn never came leaves
   // the working folder as it was.
@@ -74,6 +84,11 @@ class PartialFile {
   int64_t length_ = 0;
   bool made_ = false;  // Open found no ".tmp" and made it
   std::string if_range_;
+  std::optional<crypto::Sha256> hash_;
 };
+
+// Hashes the whole file at `path` into `hash`, in pieces; false when it
+// can't be read to its end.
+[[nodiscard]] bool HashFile(const std::string& path, crypto::Sha256& hash);
 
 }  // namespace zentivo::download

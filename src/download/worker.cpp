@@ -12,7 +12,9 @@
 #include "build_config.h"
 #include "download/download_plan.h"
 #include "download/fetch_file.h"
+#include "download/manifest_fetch.h"
 #include "download/progress_format.h"
+#include "download/release_key.h"
 #include "download/run_downloads.h"
 #include "download/size_probes.h"
 #include "download/transfer_progress.h"
@@ -91,10 +93,27 @@ std::unique_ptr<TIdHTTP> MakeTransferClient(const WorkerSettings& settings,
   return client;
 }
 
+// The release manifest, when the worker has a key: nullopt when it can't be
+// had or doesn't verify, and then nothing is fetched.
+std::optional<ReleaseManifest> VerifiedManifest(const WorkerSettings& settings) {
+  const auto key = DecodeReleaseKey(settings.ReleaseKey);
+  if (!key)
+    return std::nullopt;
+  auto client = CreateHttpClient();
+  client->SetTimeouts(settings.Timeouts.connect_seconds, settings.Timeouts.stall_seconds);
+  client->SetHandleRedirects(true);
+  ManifestFetch fetched = FetchReleaseManifest(*client, settings.ServerRoot, *key);
+  return std::move(fetched.read.manifest);
+}
+
 }  // namespace
 
 std::string DefaultServerRoot() {
   return platform::ServerRootFromSetting(build::kUpdateHost);
+}
+
+std::string DefaultReleaseKey() {
+  return build::kReleaseKey;
 }
 
 void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
@@ -113,6 +132,16 @@ void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
     if (!fs::DirectoryExists(settings.WorkDir))
       fs::MakeDirectory(settings.WorkDir);
     env.ui.ShowDownloadingView();
+    std::optional<ReleaseManifest> manifest;
+    if (!settings.ReleaseKey.empty()) {
+      state.SourceChecked = true;
+      manifest = VerifiedManifest(settings);
+      if (!manifest) {
+        env.gate.WaitWhilePaused();
+        env.ui.ReportFailure(std::string(kUnverifiedSourceText));
+        return;
+      }
+    }
     transfer->SetHandleRedirects(true);
     auto probe = CreateHttpClient();
     probe->SetTimeouts(settings.Timeouts.connect_seconds, settings.Timeouts.stall_seconds);
@@ -128,13 +157,21 @@ void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
     set_current(&fetcher);
 
     std::vector<FileJob> jobs;
+    std::vector<int32_t> codes;  // of each job
     for (size_t i = 0; i < files.size(); ++i) {
       const int32_t probed = (state.*kFileStates[i].size).load();
       if (files[i].need != PlanNeed::kAlways && probed == 0)
         continue;
       // The first file keeps the initial 0.
       const auto code = jobs.empty() ? std::nullopt : std::optional<int32_t>(kFileStates[i].code);
-      jobs.push_back({files[i].name, settings.ServerRoot + files[i].path, probed, code});
+      jobs.push_back(
+          {files[i].name, settings.ServerRoot + files[i].path, probed, code, files[i].path});
+      codes.push_back(kFileStates[i].code);
+    }
+    if (manifest) {
+      fetcher.CheckAgainst(&*manifest, [&state, &codes](size_t job) {
+        state.VerifiedFiles.fetch_or(1u << codes[job]);
+      });
     }
     const FetchResult result = fetcher.FetchFiles(jobs, [&](size_t i) {
       env.gate.WaitWhilePaused();

@@ -17,11 +17,17 @@ struct WorkerSettings {
   config::TAppInfo AppInfo;
   // Every request's connect and no-progress timeouts.
   HttpTimeouts Timeouts;
+  // The maker's public key in the build setting's form; with one, nothing is
+  // used that the release manifest signed with it does not list. Empty: no
+  // manifest is asked for.
+  std::string ReleaseKey;
 };
 
 // The update server the build was configured with: "http://" + host[:port],
 // or the setting as it stands when it names its scheme ("https://...").
 std::string DefaultServerRoot();
+// The release key the build was configured with; empty when none.
+std::string DefaultReleaseKey();
 
 // Creates the worker, which reports to `ui`, and starts it. `ui` must stay
 // valid for as long as the process runs.

@@ -1,5 +1,6 @@
 #include "install/complete_installation.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "install/extract_package.h"
@@ -71,9 +72,12 @@ class Completion {
     // The icon exists only for some editions; one that wasn't downloaded is
     // not copied.
     const std::string from = in_.ExeDir + "temp\\";
-    CopyIntoPlace(from + "Maindb.db", dir + "\\data\\Maindb.db");
-    CopyIntoPlace(from + "exe.ico", dir + "\\exe.ico");
-    CopyIntoPlace(from + "uninstall.exe", dir + "\\uninstall.exe");
+    for (const auto& [name, to] :
+         {std::pair{"Maindb.db", "\\data\\Maindb.db"}, std::pair{"exe.ico", "\\exe.ico"},
+          std::pair{"uninstall.exe", "\\uninstall.exe"}}) {
+      if (in_.Usable(name))
+        CopyIntoPlace(from + name, dir + to);
+    }
 
     ui_.SendProgress(kStagePlaced);
     ui_.AdvanceProgress(6000000);
@@ -121,6 +125,9 @@ class Completion {
     for (const auto& a : archives) {
       if (!a.wanted)
         continue;
+      // An archive that was not verified in this run is as good as absent.
+      if (!in_.Usable(a.name))
+        throw ExtractionFailed{};
       const std::string archive = in_.WorkDir + "\\" + a.name;
       try {
         ExtractPackage(archive, dir, pump);
@@ -177,6 +184,10 @@ class Completion {
 };
 
 }  // namespace
+
+bool CompletionInputs::Usable(std::string_view name) const {
+  return !OnlyVerified || std::find(Verified.begin(), Verified.end(), name) != Verified.end();
+}
 
 void CompleteInstallation(CompletionUi& ui, const CompletionInputs& inputs, ShellService& shell) {
   Completion(ui, inputs, shell).Run();

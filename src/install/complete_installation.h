@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "install/completion_ui.h"
 #include "install/shell_link.h"
@@ -21,6 +22,13 @@ struct CompletionInputs {
   int32_t TestFlash2Size = 0;
   int32_t TestFlash3Size = 0;
   int32_t PlayFlashSize = 0;
+  // When the worker checked the files against the maker's manifest, the
+  // names of those that passed in this run: no other file of the working
+  // folder is extracted or copied.
+  bool OnlyVerified = false;
+  std::vector<std::string> Verified;
+
+  bool Usable(std::string_view name) const;
 };
 
 // The messages of the two ways the routine can fail.

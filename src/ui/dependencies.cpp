@@ -12,9 +12,12 @@ WindowDependencies DefaultDependencies(const WindowContext& context) {
                                              download::DefaultProbeUrl2());
   };
   deps.launch_worker = [context](download::WorkerUi& ui) {
-    return download::StartDownloadWorker(
-        ui, download::WorkerSettings{
-                download::DefaultServerRoot(), context.WorkDir, context.AppInfo, {}});
+    return download::StartDownloadWorker(ui,
+                                         download::WorkerSettings{download::DefaultServerRoot(),
+                                                                  context.WorkDir,
+                                                                  context.AppInfo,
+                                                                  {},
+                                                                  download::DefaultReleaseKey()});
   };
   deps.complete = [](install::CompletionUi& ui, const install::CompletionInputs& inputs) {
     install::CompleteInstallation(ui, inputs);

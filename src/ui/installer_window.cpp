@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "config/application.h"
+#include "download/download_plan.h"
 #include "download/download_state.h"
 #include "download/worker_ui.h"
 #include "ui/texts.h"
@@ -160,6 +161,11 @@ void InstallerWindow::CompleteInstallation() {
   inputs.TestFlash2Size = state.TestFlash2Size;
   inputs.TestFlash3Size = state.TestFlash3Size;
   inputs.PlayFlashSize = state.PlayFlashSize;
+  inputs.OnlyVerified = state.SourceChecked;
+  for (const auto& file : download::PlannedFileCodes()) {
+    if (download::VerifiedInThisRun(state, file.code))
+      inputs.Verified.emplace_back(file.name);
+  }
   if (deps_.complete)
     deps_.complete(completion_bridge_, inputs);
 }

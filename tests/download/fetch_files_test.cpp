@@ -161,7 +161,7 @@ TEST(FetchFiles, TheNextFileOverlapsButKeepsItsPlace) {
     server.files[url] = Content(kFiles[i].length, static_cast<int>(i));
     if (i + 1 < std::size(kFiles))
       server.next_of[url] = kFiles[i + 1].name;
-    jobs.push_back({kFiles[i].name, url, kFiles[i].length, std::nullopt});
+    jobs.push_back({kFiles[i].name, url, kFiles[i].length, std::nullopt, {}});
   }
   Client probe(server), transfer(server);
   TDownloadState state;
@@ -203,8 +203,8 @@ struct TwoFiles {
     server.files[b] = Content(kRange, 2);
   }
   FetchResult Fetch() {
-    const std::vector<FileJob> jobs = {{"a.zip", a, 2 * kRange, std::nullopt},
-                                       {"b.db", b, kRange, std::nullopt}};
+    const std::vector<FileJob> jobs = {{"a.zip", a, 2 * kRange, std::nullopt, {}},
+                                       {"b.db", b, kRange, std::nullopt, {}}};
     Client probe(server), transfer(server);
     TDownloadState state;
     PauseGate gate;

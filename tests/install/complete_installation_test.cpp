@@ -54,7 +54,14 @@ class Completion : public ::testing::Test {
     shell_.start_menu = root_ / "Start Menu";
     EXPECT_TRUE(fs::MakeDirectory(shell_.desktop));
     EXPECT_TRUE(fs::MakeDirectory(shell_.start_menu));
-    EXPECT_TRUE(fs::MakeDirectory(inputs_.WorkDir));
+    PutDownloads();
+  }
+
+  // The working folder as the worker leaves it.
+  void PutDownloads() {
+    if (!fs::DirectoryExists(inputs_.WorkDir)) {
+      EXPECT_TRUE(fs::MakeDirectory(inputs_.WorkDir));
+    }
     Put("setup.zip", testing::ZipBuilder()
                          .File("DeskTutor.exe", "MZ tutor")
                          .File("Images/bg.bmp", "BM")
@@ -225,6 +232,61 @@ TEST_F(Completion, AnExtractionFailureStopsWithTheDamagedPackageMessage) {
     Put("setup.zip", testing::ZipBuilder().File("DeskTutor.exe", "MZ tutor").Build());
     Put("TestFlash.zip", testing::ZipBuilder().File("TestFlash/one.swf", "FWS1").Build());
     inputs_.PlayFlashSize = 0;
+  }
+}
+
+// After a download checked against the maker's manifest, only what was
+// verified in that run leaves the working folder: anything else lying there
+// is neither extracted nor copied.
+TEST_F(Completion, OnlyFilesVerifiedInThisRunAreUsed) {
+  const std::vector<std::string> damaged = {"grey cancel", "+10000000", "stage 300",
+                                            "message 安装包已损坏！", "disable cancel"};
+  struct Case {
+    const char* what;
+    std::vector<std::string> verified;
+    bool finishes;
+    std::vector<std::string> present, absent;  // in the installation
+  };
+  const std::string maindb = std::string("data") + Separator() + "Maindb.db";
+  const Case cases[] = {
+      {"an icon that was not verified is not copied",
+       {"setup.zip", "TestFlash.zip", "TestFlash2.zip", "Maindb.db", "uninstall.exe"},
+       true,
+       {"DeskTutor.exe", maindb, "uninstall.exe"},
+       {"exe.ico"}},
+      {"an uninstaller that was not verified is not copied",
+       {"setup.zip", "TestFlash.zip", "TestFlash2.zip", "Maindb.db", "exe.ico"},
+       true,
+       {"DeskTutor.exe", "exe.ico"},
+       {"uninstall.exe"}},
+      {"a setup.zip that was not verified is never extracted",
+       {"TestFlash.zip", "TestFlash2.zip", "Maindb.db", "exe.ico", "uninstall.exe"},
+       false,
+       {},
+       {"DeskTutor.exe", "exe.ico", "uninstall.exe"}},
+      {"an optional archive with a size that was not verified is never extracted",
+       {"setup.zip", "TestFlash.zip", "Maindb.db", "exe.ico", "uninstall.exe"},
+       false,
+       {"DeskTutor.exe"},
+       {std::string("TestFlash") + Separator() + "two.swf", "uninstall.exe"}},
+  };
+  inputs_.OnlyVerified = true;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    testing::RemoveTree(dir_);
+    inputs_.Verified = c.verified;
+    const auto events = Run();
+    if (c.finishes) {
+      EXPECT_EQ(events, kSuccessEvents);
+    } else {
+      EXPECT_EQ(events, damaged);
+      EXPECT_FALSE(Log());
+      EXPECT_TRUE(shell_.saves.empty());
+    }
+    for (const auto& f : c.present) EXPECT_TRUE(fs::FileExists(In(f))) << f;
+    for (const auto& f : c.absent) EXPECT_FALSE(fs::FileExists(In(f))) << f;
+    shell_.saves.clear();
+    PutDownloads();  // a finished run removed them
   }
 }
 

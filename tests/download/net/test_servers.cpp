@@ -198,7 +198,7 @@ NginxTree::~NginxTree() {
   RemoveTree(dir_);
 }
 
-void NginxTree::AddFile(const std::string& path, int64_t size, int seed) {
+std::string NginxTree::FileOf(const std::string& path) const {
   std::string rel;
   for (char c : path) {
     if (c == '/') {
@@ -209,11 +209,22 @@ void NginxTree::AddFile(const std::string& path, int64_t size, int seed) {
       rel += c;
     }
   }
-  const std::string file = dir_ + rel;
+  return dir_ + rel;
+}
+
+void NginxTree::AddFile(const std::string& path, int64_t size, int seed) {
+  AddBytes(path, PatternBytes(seed, 0, size));
+}
+
+void NginxTree::AddBytes(const std::string& path, const std::string& data) {
+  const std::string file = FileOf(path);
   fs::MakeDirectories(file.substr(0, file.find_last_of(fs::NativeSeparator())));
-  const std::string data = PatternBytes(seed, 0, size);
   if (!fs::WriteWholeFile(file, data))
     throw std::runtime_error("cannot write " + file);
+}
+
+void NginxTree::Remove(const std::string& path) {
+  fs::RemoveFile(FileOf(path));
 }
 
 std::string NginxTree::Root() const {

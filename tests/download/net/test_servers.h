@@ -64,11 +64,16 @@ class NginxTree {
   // `path` as a URL path below Root() ("//QUENXFlash/x/exe.ico" works: nginx
   // merges the slashes); the content is PatternBytes(seed, 0, size).
   void AddFile(const std::string& path, int64_t size, int seed = 0);
+  // The same with the file's bytes given.
+  void AddBytes(const std::string& path, const std::string& data);
+  void Remove(const std::string& path);
   std::string Root() const;  // "http://127.0.0.1:PORT/ID"
   // The requests below Root(), from nginx's access log.
   std::vector<LoggedRequest> Log() const;
 
  private:
+  std::string FileOf(const std::string& path) const;
+
   std::string id_;
   std::string dir_;
 };
