@@ -11,10 +11,12 @@ Screenshots and logs stay in WORK_DIR/runs/SCENARIO.
 """
 
 import argparse
+import io
 import os
 import subprocess
 import sys
 import time
+import zipfile
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tools", "installer-driver"))
@@ -287,6 +289,7 @@ def scenario_damaged_setup(run):
     good = open(path, "rb").read()
     os.unlink(path)  # a hard link to the shared tree: write a new file
     open(path, "wb").write(good[:len(good) * 2 // 3])
+    run.sign(www)  # the maker's own mistake: signed, and damaged all the same
     run.serve(www)
     inst = start_installing(run, "A")
     box = inst.wait_message_box("src", 180)
@@ -303,6 +306,7 @@ def scenario_damaged_setup(run):
 
     os.unlink(path)
     open(path, "wb").write(good)
+    run.sign(www)
     before = len(run.server.requests())
     inst = start_installing(run, "A")
     wait_finished(run, inst, "A")
@@ -311,6 +315,61 @@ def scenario_damaged_setup(run):
                   if m == "GET" and u.endswith("/setup.zip")]
     check(setup_gets[:1] == ["bytes=0-524288"],
           "the next run fetches setup.zip again from its start (asked %r)" % setup_gets[:3])
+
+
+def swapped_archive(length):
+    """A valid ZIP of other content with a program of its own, padded to
+    `length` bytes with a stored filler entry."""
+    def build(filler):
+        buf = io.BytesIO()
+        with zipfile.ZipFile(buf, "w", zipfile.ZIP_STORED) as z:
+            z.writestr("DeskTutor.exe", b"MZ not the maker's program")
+            z.writestr("uninstall.exe", b"MZ not the maker's uninstaller")
+            z.writestr("filler.bin", b"\0" * filler)
+        return buf.getvalue()
+    first = build(0)
+    data = build(length - len(first))
+    assert len(data) == length
+    return data
+
+
+@scenario
+def scenario_swapped_setup(run):
+    """The server (or anyone on the way to it) hands out another valid
+    setup.zip of the same length, with a DeskTutor.exe of its own: the
+    installer says the file failed its check, nothing of it reaches the
+    installation folder and the Finished view with "立即体验" never shows.
+    Once the maker's file is back, the next run installs it."""
+    values = run.ws.values("A")
+    www = run.own_www()
+    path = served_path(run, www, "A", "setup.zip")
+    good = open(path, "rb").read()
+    os.unlink(path)  # a hard link to the shared tree: write a new file
+    open(path, "wb").write(swapped_archive(len(good)))
+    run.serve(www)
+    inst = start_installing(run, "A")
+    box = inst.wait_message_box("src", 180)
+    shot(run, "5-swapped")
+    check(inst.messages()[-1:] == ["[setup.zip]文件校验失败"], "[setup.zip]文件校验失败 (got %r)" % inst.messages())
+    inst.answer(box, "Return")
+    time.sleep(1.5)
+    shot(run, "5-swapped-after")
+    root = run.install_dir("A")
+    check(not os.path.exists(os.path.join(root, "DeskTutor.exe")), "the swapped program is not installed")
+    check(not os.path.exists(os.path.join(root, "uninstall.log")), "no uninstall.log")
+    desktop = run.prefix.unix_path(run.prefix.shell_folder("Desktop"))
+    check(not os.path.exists(os.path.join(desktop, values["AppName"] + ".lnk")), "no desktop shortcut")
+    check(inst.running() and not inst.find_windows("src"), "the window stays as the failure left it")
+    kept = set(os.listdir(run.work_dir("A")))
+    check(not kept & {"setup.zip", "setup.zip.tmp"}, "nothing of the swapped file is kept (%s)" % sorted(kept))
+    inst.click(driver.CLOSE_BUTTON, settle=0.5)
+    check(inst.wait_exit(30) == 0, "the window closes after the failure")
+
+    os.unlink(path)
+    open(path, "wb").write(good)
+    inst = start_installing(run, "A")
+    wait_finished(run, inst, "A")
+    check_installed_tree(run, "A")
 
 
 @scenario

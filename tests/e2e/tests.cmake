@@ -8,7 +8,7 @@ if(WIN32)
   set(_bin ${CMAKE_RUNTIME_OUTPUT_DIRECTORY})
   add_test(NAME e2e_prepare COMMAND ${ZENTIVO_PYTHON3} ${_e2e} --bin ${_bin} --work ${_work} prepare)
   set_tests_properties(e2e_prepare PROPERTIES LABELS "e2e" TIMEOUT 300 FIXTURES_SETUP e2e)
-  foreach(_scenario install-a install-b resume-after-kill maindb-missing damaged-setup second-copy
+  foreach(_scenario install-a install-b resume-after-kill maindb-missing damaged-setup swapped-setup second-copy
                     cancel-no cancel-yes no-network keyboard)
     add_test(NAME e2e_${_scenario}
              COMMAND ${CMAKE_CURRENT_LIST_DIR}/in-netns ${ZENTIVO_PYTHON3} ${_e2e} --bin ${_bin}

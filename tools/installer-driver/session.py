@@ -31,6 +31,10 @@ def read_values(path):
     return values
 
 
+# The release key of the test and demo builds (the windows preset's ZENTIVO_RELEASE_KEY).
+RELEASE_TEST_KEY = os.path.join(driver.ROOT, "tests", "keys", "release-test.key")
+
+
 class Workspace:
     """build/<preset>/e2e (or the demo's folder): what every run shares."""
 
@@ -46,6 +50,7 @@ class Workspace:
         log("generating the demo update-server content")
         subprocess.run([os.path.join(driver.ROOT, "tools", "demo-content", "demo-content"), "--programs",
                         self.bin_dir, "--out", self.content], check=True, stdout=subprocess.DEVNULL)
+        self.sign(os.path.join(self.content, "www"))
         for e in EDITIONS:
             self.pack(e)
         log("preparing a Wine prefix (first time only)")
@@ -57,14 +62,26 @@ class Workspace:
         out = os.path.join(out_dir, "ZentivoSetup.exe")
         values = os.path.join(self.content, "edition-%s.values" % edition)
         setup = os.path.join(self.bin_dir, "ZentivoSetup.exe")
+        subprocess.run(self.pack_tool() + ["pack", "--installer", setup, "--output", out, "--values", values],
+                       check=True, stdout=subprocess.DEVNULL)
+        return out
+
+    def pack_tool(self):
+        """zentivo-pack: the native one when it is built, else the Windows one under Wine."""
         native = os.path.join(driver.ROOT, "build", "native", "bin", "zentivo-pack")
         if os.path.exists(native):
-            cmd = [native]
-        else:
-            cmd = [os.path.join(driver.ROOT, "cmake", "wine-run"), os.path.join(self.bin_dir, "zentivo-pack.exe")]
-        subprocess.run(cmd + ["pack", "--installer", setup, "--output", out, "--values", values], check=True,
+            return [native]
+        return [os.path.join(driver.ROOT, "cmake", "wine-run"), os.path.join(self.bin_dir, "zentivo-pack.exe")]
+
+    def sign(self, www):
+        """Signs the release manifest of the tree `www` with the tests' release key, which the
+        test and demo builds of the installer trust. A manifest already there is replaced
+        (a new file: the tree may share it with others through hard links)."""
+        manifest = os.path.join(www, "zentivo-release.manifest")
+        if os.path.exists(manifest):
+            os.unlink(manifest)
+        subprocess.run(self.pack_tool() + ["sign", "--server", www, "--key", RELEASE_TEST_KEY], check=True,
                        stdout=subprocess.DEVNULL)
-        return out
 
     def values(self, edition):
         return read_values(os.path.join(self.content, "edition-%s.values" % edition))
@@ -109,6 +126,10 @@ class Run:
         www = os.path.join(self.dir, "www")
         subprocess.run(["cp", "-al", os.path.join(self.ws.content, "www"), www], check=True)
         return www
+
+    def sign(self, www):
+        """A new manifest for a tree this run changed, as the maker signs a release."""
+        self.ws.sign(www)
 
     def exe_dir(self, edition):
         return os.path.join(self.dir, "installer-" + edition)
