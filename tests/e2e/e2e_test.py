@@ -280,15 +280,22 @@ def served_path(run, www, edition, name):
     raise driver.DriverError("%s is not in the plan" % name)
 
 
+def replace_file(path, make):
+    """Replaces the served file with make(its bytes); its old bytes. The tree
+    shares its files with others through hard links: a new file is written."""
+    old = open(path, "rb").read()
+    os.unlink(path)
+    open(path, "wb").write(make(old))
+    return old
+
+
 @scenario
 def scenario_damaged_setup(run):
     """A damaged setup.zip on the server fails the installation; once the
     maker puts the right one there, running the installer again installs."""
     www = run.own_www()
     path = served_path(run, www, "A", "setup.zip")
-    good = open(path, "rb").read()
-    os.unlink(path)  # a hard link to the shared tree: write a new file
-    open(path, "wb").write(good[:len(good) * 2 // 3])
+    good = replace_file(path, lambda good: good[:len(good) * 2 // 3])
     run.sign(www)  # the maker's own mistake: signed, and damaged all the same
     run.serve(www)
     inst = start_installing(run, "A")
@@ -304,8 +311,7 @@ def scenario_damaged_setup(run):
     inst.click(driver.CLOSE_BUTTON, settle=0.5)
     check(inst.wait_exit(30) == 0, "the window closes after the failure")
 
-    os.unlink(path)
-    open(path, "wb").write(good)
+    replace_file(path, lambda _: good)
     run.sign(www)
     before = len(run.server.requests())
     inst = start_installing(run, "A")
@@ -343,9 +349,7 @@ def scenario_swapped_setup(run):
     values = run.ws.values("A")
     www = run.own_www()
     path = served_path(run, www, "A", "setup.zip")
-    good = open(path, "rb").read()
-    os.unlink(path)  # a hard link to the shared tree: write a new file
-    open(path, "wb").write(swapped_archive(len(good)))
+    good = replace_file(path, lambda good: swapped_archive(len(good)))
     run.serve(www)
     inst = start_installing(run, "A")
     box = inst.wait_message_box("src", 180)
@@ -365,8 +369,7 @@ def scenario_swapped_setup(run):
     inst.click(driver.CLOSE_BUTTON, settle=0.5)
     check(inst.wait_exit(30) == 0, "the window closes after the failure")
 
-    os.unlink(path)
-    open(path, "wb").write(good)
+    replace_file(path, lambda _: good)
     inst = start_installing(run, "A")
     wait_finished(run, inst, "A")
     check_installed_tree(run, "A")

@@ -88,10 +88,6 @@ void Sha256::Update(std::span<const char> bytes) {
     EVP_DigestUpdate(state_->ctx.get(), bytes.data(), bytes.size());
 }
 
-void Sha256::Update(std::span<const uint8_t> bytes) {
-  Update(std::span<const char>(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-}
-
 Sha256Digest Sha256::Finish() {
   Sha256Digest digest{};
   unsigned int length = 0;
@@ -99,12 +95,6 @@ Sha256Digest Sha256::Finish() {
     EVP_DigestFinal_ex(state_->ctx.get(), digest.data(), &length);
   Reset();
   return digest;
-}
-
-Sha256Digest Sha256Of(std::span<const char> bytes) {
-  Sha256 h;
-  h.Update(bytes);
-  return h.Finish();
 }
 
 bool VerifyP256(const P256PublicKey& key, std::span<const char> message,

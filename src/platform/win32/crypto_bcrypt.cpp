@@ -125,22 +125,12 @@ void Sha256::Update(std::span<const char> bytes) {
   }
 }
 
-void Sha256::Update(std::span<const uint8_t> bytes) {
-  Update(std::span<const char>(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-}
-
 Sha256Digest Sha256::Finish() {
   Sha256Digest digest{};
   if (state_->hash)
     BCryptFinishHash(state_->hash, digest.data(), static_cast<ULONG>(digest.size()), 0);
   Reset();
   return digest;
-}
-
-Sha256Digest Sha256Of(std::span<const char> bytes) {
-  Sha256 h;
-  h.Update(bytes);
-  return h.Finish();
 }
 
 bool VerifyP256(const P256PublicKey& key, std::span<const char> message,
