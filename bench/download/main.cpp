@@ -2,19 +2,27 @@
 // that only counts, against the server root it is given, and prints what it
 // cost: wall time, bytes fetched, peak resident memory and bytes written.
 //
-//   bench_download SERVER_ROOT WORK_DIR
+//   bench_download SERVER_ROOT WORK_DIR [RELEASE_KEY]
+//   bench_download sign SERVED_DIR
 //
 // The plan is agent 100176-1, a 2013 product, QUENXRPX_Word2007Flash: all
-// eight files. Prints "key value" lines for bench/download/run-bench.
+// eight files. Prints "key value" lines for bench/download/run-bench. With a
+// release key the worker hashes what it writes and checks it against the
+// manifest; "sign" makes a key, writes the manifest of every file below
+// SERVED_DIR into it, signed with that key, and prints the key.
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
 #include <string>
 
+#include "download/partial_file.h"
+#include "download/release_key.h"
+#include "download/release_manifest.h"
 #include "download/run_downloads.h"
 #include "platform/fs.h"
 
@@ -69,16 +77,56 @@ std::map<std::string, long long> ProcFields(const std::string& file) {
   return out;
 }
 
+// The maker's side for a served tree: a fresh key, the manifest of every
+// file below `served_dir` as the server is asked for it, signed and put
+// where the worker fetches it. The key goes to stdout.
+int SignServedTree(const std::string& served_dir) {
+  namespace stdfs = std::filesystem;
+  const auto key = crypto::GenerateP256();
+  if (!key) {
+    std::fprintf(stderr, "bench_download: no key\n");
+    return 1;
+  }
+  const stdfs::path manifest_file = stdfs::path(served_dir) / download::kManifestPath.substr(1);
+  download::ReleaseManifest manifest;
+  manifest.signed_at = "2026-12-11T08:00:00Z";
+  for (const auto& e : stdfs::recursive_directory_iterator(served_dir)) {
+    if (!e.is_regular_file() || e.path() == manifest_file)
+      continue;
+    crypto::Sha256 hash;
+    if (!download::HashFile(e.path().string(), hash)) {
+      std::fprintf(stderr, "bench_download: can't read %s\n", e.path().c_str());
+      return 1;
+    }
+    const std::string path = "/" + e.path().lexically_relative(served_dir).generic_string();
+    manifest.entries.push_back(
+        {download::NormalServerPath(path), static_cast<int64_t>(e.file_size()), hash.Finish()});
+  }
+  const auto text = download::SignManifest(manifest, *key);
+  if (!text || !fs::WriteWholeFile(manifest_file.string(), *text)) {
+    std::fprintf(stderr, "bench_download: can't write %s\n", manifest_file.c_str());
+    return 1;
+  }
+  std::printf("%s\n", download::EncodeReleaseKey(key->public_key).c_str());
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: bench_download SERVER_ROOT WORK_DIR\n");
+  if (argc == 3 && std::string(argv[1]) == "sign")
+    return SignServedTree(argv[2]);
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr,
+                 "usage: bench_download SERVER_ROOT WORK_DIR [RELEASE_KEY]\n"
+                 "       bench_download sign SERVED_DIR\n");
     return 2;
   }
   download::WorkerSettings settings;
   settings.ServerRoot = argv[1];
   settings.WorkDir = argv[2];
+  if (argc == 4)
+    settings.ReleaseKey = argv[3];
   settings.AppInfo.AgentVersion = "100176-1";
   settings.AppInfo.AppName = "Zentivo 2013";
   settings.AppInfo.AppEName = "QUENXRPX_Word2007Flash";
