@@ -30,6 +30,10 @@ mkdir -p "$work/programs" "$(dirname "$ZENTIVO_WINEPREFIX")"
 for name in DeskTutor.exe Mivanta.exe uninstall.exe; do printf 'MZ%s' "$name" >"$work/programs/$name"; done
 python3 "$src/tools/demo-content/demo-content" --programs "$work/programs" --out "$work/content" \
   --setup-kb 600 --db-kb 64 --flash-kb 16 >/dev/null || exit 1
+# The tool trusts the tests' release key, as the installer of this build does:
+# the tree gets its manifest, signed by the Windows tool itself.
+"$src/cmake/wine-run" "$PACK" sign --server "Z:$work/content/www" \
+  --key "Z:$src/tests/keys/release-test.key" >/dev/null || exit 1
 "$servers/make-test-ca" "$work/ca" || exit 1
 good=$("$servers/nginx-serve" start "$work/content/www" "$work/good" --owner $$ \
   --tls "$work/ca/server.pem" "$work/ca/server.key") || exit 1
@@ -57,6 +61,7 @@ check "the prefix takes the test CA" test $? -eq 0
 out="$(run_check "$good")"
 check "a trusted certificate passes" grep -qx 'exit 0' <<<"$out"
 check "every archive read" test "$(grep -c ' files ok ' <<<"$out")" -eq 3
+check "the manifest verified" grep -q '^manifest .*signed .*entries' <<<"$out"
 
 out="$(run_check "$wrong")"
 check "another host's certificate fails" grep -qx 'exit 1' <<<"$out"
