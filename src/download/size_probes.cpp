@@ -47,6 +47,13 @@ std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
 std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
                                       const HttpTimeouts& timeouts,
                                       const HttpClientFactory& make_client) {
+  return ProbeRemoteSizes(urls, timeouts, make_client, nullptr);
+}
+
+std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
+                                      const HttpTimeouts& timeouts,
+                                      const HttpClientFactory& make_client,
+                                      const AfterProbes& then) {
   std::vector<int32_t> sizes(urls.size(), 0);
   SendTurns turns;
   // Each probe writes only its own element of `sizes`; the joins below make
@@ -59,18 +66,22 @@ std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
     } catch (...) {
     }
     turns.WaitForTurn(k);
-    // Without a client the probe failed: its size stays 0.
-    if (client) {
+    if (client)
       client->SetOnRequestSent([&turns, k] { turns.Pass(k); });
+    if (k == urls.size()) {
+      then(client.get());
+    } else if (client) {
+      // Without a client the probe failed: its size stays 0.
       sizes[k] = ProbeRemoteSize(*client, urls[k], timeouts);
     }
     // One that never sent must not hold up the rest.
     turns.Pass(k);
   };
 
+  const size_t jobs = urls.size() + (then ? 1 : 0);
   std::vector<std::jthread> threads;
-  threads.reserve(urls.size());
-  for (size_t k = 0; k < urls.size(); ++k) {
+  threads.reserve(jobs);
+  for (size_t k = 0; k < jobs; ++k) {
     try {
       threads.emplace_back(probe, k);
     } catch (const std::system_error&) {

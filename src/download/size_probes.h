@@ -28,4 +28,14 @@ std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
                                       const HttpTimeouts& timeouts,
                                       const HttpClientFactory& make_client);
 
+// A request that follows the probes: it runs with a fresh client of its own
+// and sends once every probe has sent (or ended), so its round trip overlaps
+// theirs and the server still receives it after them. Without a client it
+// is called with none. It must not raise.
+using AfterProbes = std::function<void(TIdHTTP* client)>;
+std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
+                                      const HttpTimeouts& timeouts,
+                                      const HttpClientFactory& make_client,
+                                      const AfterProbes& then);
+
 }  // namespace zentivo::download

@@ -49,7 +49,7 @@ constexpr size_t kProbeOrder[] = {2, 6, 7, 3, 0, 1, 4, 5};
 static_assert(std::size(kProbeOrder) == std::size(kFileStates), "every file is probed once");
 
 void ProbeSizes(const std::vector<PlannedFile>& files, const WorkerSettings& settings,
-                TDownloadState& s) {
+                TDownloadState& s, const AfterProbes& then) {
   std::vector<size_t> probed;
   std::vector<std::string> urls;
   for (size_t i : kProbeOrder) {
@@ -58,7 +58,8 @@ void ProbeSizes(const std::vector<PlannedFile>& files, const WorkerSettings& set
     probed.push_back(i);
     urls.push_back(settings.ServerRoot + files[i].path);
   }
-  const std::vector<int32_t> sizes = ProbeRemoteSizes(urls, settings.Timeouts);
+  const std::vector<int32_t> sizes =
+      ProbeRemoteSizes(urls, settings.Timeouts, &CreateHttpClient, then);
   for (size_t k = 0; k < probed.size(); ++k) s.*kFileStates[probed[k]].size = sizes[k];
   int32_t total = 0;
   for (const FileState& f : kFileStates) total = Add32(total, (s.*f.size).load());
@@ -93,17 +94,25 @@ std::unique_ptr<TIdHTTP> MakeTransferClient(const WorkerSettings& settings,
   return client;
 }
 
-// The release manifest, when the worker has a key: nullopt when it can't be
-// had or doesn't verify, and then nothing is fetched.
-std::optional<ReleaseManifest> VerifiedManifest(const WorkerSettings& settings) {
-  const auto key = DecodeReleaseKey(settings.ReleaseKey);
-  if (!key)
-    return std::nullopt;
-  auto client = CreateHttpClient();
-  client->SetTimeouts(settings.Timeouts.connect_seconds, settings.Timeouts.stall_seconds);
-  client->SetHandleRedirects(true);
-  ManifestFetch fetched = FetchReleaseManifest(*client, settings.ServerRoot, *key);
-  return std::move(fetched.read.manifest);
+// The release manifest, when the worker has a key, asked for right after the
+// size probes' HEADs: `manifest` stays empty when it can't be had or doesn't
+// verify, and then nothing is fetched.
+AfterProbes FetchManifestAfterProbes(const WorkerSettings& settings,
+                                     std::optional<ReleaseManifest>& manifest) {
+  if (settings.ReleaseKey.empty())
+    return nullptr;
+  return [&settings, &manifest](TIdHTTP* client) {
+    const auto key = DecodeReleaseKey(settings.ReleaseKey);
+    if (!client || !key)
+      return;
+    client->SetTimeouts(settings.Timeouts.connect_seconds, settings.Timeouts.stall_seconds);
+    client->SetHandleRedirects(true);
+    try {
+      manifest = FetchReleaseManifest(*client, settings.ServerRoot, *key).read.manifest;
+    } catch (...) {
+      manifest.reset();  // out of memory: no manifest, so nothing is fetched
+    }
+  };
 }
 
 }  // namespace
@@ -125,17 +134,16 @@ void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
   const config::TAppInfo& info = settings.AppInfo;
   const std::vector<PlannedFile> files =
       PlannedFiles(BuildDownloadPlan(info.AgentVersion, info.AppName, info.AppEName));
-  ProbeSizes(files, settings, state);
+  std::optional<ReleaseManifest> manifest;
+  ProbeSizes(files, settings, state, FetchManifestAfterProbes(settings, manifest));
 
   std::string_view file = kSetupZip;  // the file a failure is reported against
   try {
     if (!fs::DirectoryExists(settings.WorkDir))
       fs::MakeDirectory(settings.WorkDir);
     env.ui.ShowDownloadingView();
-    std::optional<ReleaseManifest> manifest;
     if (!settings.ReleaseKey.empty()) {
       state.SourceChecked = true;
-      manifest = VerifiedManifest(settings);
       if (!manifest) {
         env.gate.WaitWhilePaused();
         env.ui.ReportFailure(std::string(kUnverifiedSourceText));
