@@ -14,7 +14,8 @@ namespace {
 
 std::string Le32(int32_t n) {
   std::string s;
-  for (int i = 0; i < 4; ++i) s.push_back(static_cast<char>((static_cast<uint32_t>(n) >> (8 * i)) & 0xFF));
+  for (int i = 0; i < 4; ++i)
+    s.push_back(static_cast<char>((static_cast<uint32_t>(n) >> (8 * i)) & 0xFF));
   return s;
 }
 
@@ -78,9 +79,10 @@ TEST_F(ConfigBlock, FindBlockLocatesAPlausibleBlockOnly) {
 
 TEST(ConfigXml, IsWrittenAsThePackagingSideWritesIt) {
   const std::string xml = MakeConfigXml({{"AppName", "abc"}, {"Tburl", ""}});
-  EXPECT_EQ(xml,
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<AppInfo>\r\n\t<AppName>abc</AppName>\r\n"
-            "\t<Tburl />\r\n</AppInfo>\r\n");
+  EXPECT_EQ(
+      xml,
+      "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<AppInfo>\r\n\t<AppName>abc</AppName>\r\n"
+      "\t<Tburl />\r\n</AppInfo>\r\n");
 }
 
 class ReadAppInfoTest : public ::testing::Test {
@@ -101,23 +103,33 @@ class ReadAppInfoTest : public ::testing::Test {
 
 TEST_F(ReadAppInfoTest, DecodesEveryFieldToUtf8) {
   std::vector<std::pair<std::string, std::string>> stored;
-  for (const auto& f : kAppInfoFields) stored.emplace_back(std::string(f.name), Enc(std::string(f.name) + "值"));
+  for (const auto& f : kAppInfoFields)
+    stored.emplace_back(std::string(f.name), Enc(std::string(f.name) + "值"));
   const auto info = Read(MakeConfigXml(stored));
   ASSERT_TRUE(info);
   for (const auto& f : kAppInfoFields) EXPECT_EQ((*info).*f.member, std::string(f.name) + "值");
 }
 
 TEST_F(ReadAppInfoTest, MissingElementsAreEmptyAndFirstOfTwoWins) {
-  const auto info = Read("<Other>\r\n\t<AppName>" + Enc("Zentivo 2014 演示版") + "</AppName>\r\n\t<AppName>" +
-                         Enc("second") + "</AppName>\r\n\t<appename>" + Enc("x") + "</appename>\r\n</Other>");
+  const auto info =
+      Read("<Other>\r\n\t<AppName>" + Enc("Zentivo 2014 演示版") + "</AppName>\r\n\t<AppName>" +
+           Enc("second") + "</AppName>\r\n\t<AppEName>" + Enc("QUENXRPX_Word2007") +
+           "</AppEName>\r\n\t<agentversion>" + Enc("x") + "</agentversion>\r\n</Other>");
   ASSERT_TRUE(info);
   EXPECT_EQ(info->AppName, "Zentivo 2014 演示版");
-  EXPECT_EQ(info->AppEName, "");
+  EXPECT_EQ(info->AppEName, "QUENXRPX_Word2007");
   EXPECT_EQ(info->AgentVersion, "");
 }
 
+// An empty folder or shortcut name is no name at all.
+TEST_F(ReadAppInfoTest, MissingAppENameOrAppNameFails) {
+  EXPECT_FALSE(Read("<AppInfo><AppName>" + Enc("名") + "</AppName></AppInfo>"));
+  EXPECT_FALSE(Read("<AppInfo><AppEName>" + Enc("QUENXRPX_Word2007") + "</AppEName></AppInfo>"));
+}
+
 TEST_F(ReadAppInfoTest, PlainTextValueDecodesToSomethingWithoutStoppingStartUp) {
-  const auto info = Read("<AppInfo><IsGP>是</IsGP><AppName>" + Enc("名") + "</AppName></AppInfo>");
+  const auto info = Read("<AppInfo><IsGP>是</IsGP><AppName>" + Enc("名") + "</AppName><AppEName>" +
+                         Enc("QUENXRPX_Word2007") + "</AppEName></AppInfo>");
   ASSERT_TRUE(info);
   EXPECT_EQ(info->AppName, "名");
   EXPECT_TRUE(text::IsValidUtf8(info->IsGP));

@@ -21,7 +21,8 @@ class XmlContract : public ::testing::Test {
   }
   std::optional<std::string> TextOf(const std::string& xml, const std::string& child) {
     auto doc = Load(xml);
-    if (!loaded_) return std::string("<load failed>");
+    if (!loaded_)
+      return std::string("<load failed>");
     return doc->DocumentElement()->ChildByName(child)->Text();
   }
 
@@ -89,7 +90,21 @@ TEST_F(XmlContract, LoadsExactlyTheWellFormedDocuments) {
       {"local name that is not a name", "<R xmlns:a='urn:x'><a:1A/></R>", false},
       {"what XML allows and pugixml might not",
        "<?xml-stylesheet x?><R a='>&#9;\t' b='\xC2\x85'><!----></R>", true},
+      // No document type at all: its entities could stand for any text or
+      // for another file's content, and MSXML 3 would resolve them.
+      {"document type", "<!DOCTYPE R><R/>", false},
+      {"document type after the packaging side's declaration",
+       "<?xml version=\"1.0\" encoding=\"utf-8\"?>\r\n<!DOCTYPE AppInfo>\r\n<AppInfo>\r\n\t<A>v</A>"
+       "\r\n</AppInfo>\r\n",
+       false},
+      {"internal entity", "<!DOCTYPE R [<!ENTITY e 'x'>]><R><A>&e;</A></R>", false},
+      {"internal entity not used", "<!DOCTYPE R [<!ENTITY e 'x'>]><R><A>v</A></R>", false},
+      {"external entity", "<!DOCTYPE R [<!ENTITY e SYSTEM 'secret.txt'>]><R><A>&e;</A></R>", false},
+      {"external document type", "<!DOCTYPE R SYSTEM 'secret.dtd'><R><A>v</A></R>", false},
   };
+  // What the external ones name exists beside the document.
+  ASSERT_TRUE(fs::WriteWholeFile(dir_ / "secret.txt", std::string("secret")));
+  ASSERT_TRUE(fs::WriteWholeFile(dir_ / "secret.dtd", std::string("<!ENTITY e 'x'>")));
   for (const auto& c : cases) {
     Load(c.xml);
     EXPECT_EQ(loaded_, c.loads) << c.what << " (from a file)";

@@ -215,7 +215,8 @@ bool IsNodeAcceptable(pugi::xml_node node) {
     }
     default:
       // A declaration anywhere but at the very start, and any document type
-      // declaration: MSXML 6 refuses DTDs unless told otherwise.
+      // declaration: a block has none, and the Windows reader refuses one
+      // too (ProhibitDTD, and a check after the load).
       return false;
   }
 }
