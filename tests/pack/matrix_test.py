@@ -23,7 +23,7 @@ MATRIX = ("\ufeff# editions and agents\r\n"
           "Zentivo 2014 演示版\tQUENXRPX_Word2007\t100176-1\t是\r\n"
           "\r\n"
           "Zentivo 冲刺版\tQUENXRQX_Excel2010\t0772-1\t\r\n"
-          "Zentivo 2012 & <Co>\tQUENXRSX_Word2007\t167-1\t否\r\n")
+          "Zentivo 2012 & Co\tQUENXRSX_Word2007\t167-1\t否\r\n")
 
 
 class Matrix(unittest.TestCase):
@@ -63,7 +63,7 @@ class Matrix(unittest.TestCase):
         self.assertTrue(all(line.endswith("\tdump ok") for line in out.splitlines()))
         rows = [("Zentivo 2014 演示版", "QUENXRPX_Word2007", "100176-1", "是"),
                 ("Zentivo 冲刺版", "QUENXRQX_Excel2010", "0772-1", ""),
-                ("Zentivo 2012 & <Co>", "QUENXRSX_Word2007", "167-1", "否")]
+                ("Zentivo 2012 & Co", "QUENXRSX_Word2007", "167-1", "否")]
         for name, (app, ename, agent, gp) in zip(names, rows):
             with self.subTest(name):
                 values = self.dump(name)
@@ -103,6 +103,16 @@ class Matrix(unittest.TestCase):
             ("unclosed placeholder", header + row, ("--name", "Setup-{AppEName.exe"), "unclosed"),
             ("no GBK", header + row + "Zentivo \U0001F600\tQUENXRPX_A\t1\n", (),
              "editions.tsv:3: value of AppName has characters that GBK cannot hold"),
+            # Values the installer refuses: the folder and shortcut names.
+            ("AppEName outside its folder", header + row + "Zentivo\t..\\..\\Windows\t2\n",
+             ("--name", "S-{AgentVersion}.exe"),
+             'editions.tsv:3: AppEName "..\\..\\Windows" is not a single file name '
+             '(it holds "\\")'),
+            ("AppName a device", header + row + "con.txt\tQUENXRQX_Excel2010\t2\n", (),
+             'editions.tsv:3: AppName "con.txt" is not a single file name '
+             '(Windows opens it as the device CON)'),
+            ("AppName empty", header + row + "\tQUENXRQX_Excel2010\t2\n", (),
+             'editions.tsv:3: AppName "" is not a single file name (it is empty)'),
         ]
         for name, text, extra, message in cases:
             with self.subTest(name):

@@ -41,7 +41,8 @@ len=$(tail -c 4 "$work/out.exe" | od -An -tu4 | tr -d ' ')
 check "length field" test "$len" -eq $((size_out - size_in))
 
 # Packing a packed installer replaces the block instead of stacking it.
-"$PACK" pack --installer "$work/out.exe" --output "$work/re.exe" --set AppName=Other
+"$PACK" pack --installer "$work/out.exe" --output "$work/re.exe" --set AppName=Other \
+  --set AppEName=QUENXRQX_Excel2010
 check "repack replaces" test "$(stat -c %s "$work/re.exe")" -lt $((size_out + 200))
 check "repack value" grep -qx 'AppName=Other' <<<"$("$PACK" dump "$work/re.exe")"
 check "repack drops old values" grep -qx 'AgentVersion=' <<<"$("$PACK" dump "$work/re.exe")"

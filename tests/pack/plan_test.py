@@ -61,7 +61,7 @@ EDITIONS = [
     # folder is the whole name; RPX wins over RQX.
     ("100176-1 ", "Zentivo 2013", "QUENXRQXRPX", "//QUENX_ZazivIV/100176-1 /GlobeRPX/setup.zip",
      "/QUENX_ZazivIV/100176-1 /QUENXRQXRPX/Data/Maindb.db", "p--", "QUENXRQXRPX", "RPX"),
-    ("42-7", "", "QUENXRSX_Word2007_Flash", "//QUENX_ZazivIV/42-7/GlobeRSX/setup.zip",
+    ("42-7", "Zentivo", "QUENXRSX_Word2007_Flash", "//QUENX_ZazivIV/42-7/GlobeRSX/setup.zip",
      "/QUENX_ZazivIV/42-7/QUENXRSX_Word2007_Flash/Data/Maindb.db", "-pp", "Word2007_Flash",
      "RSX"),
 ]
@@ -118,7 +118,8 @@ class Plan(unittest.TestCase):
                 self.assertEqual(heading["EditionCode"], code)
 
     def test_server_gives_full_urls_with_the_double_slashes(self):
-        args = ("--set", "AgentVersion=100176-1", "--set", "AppEName=QUENXRPX_Word2007")
+        args = ("--set", "AgentVersion=100176-1", "--set", "AppEName=QUENXRPX_Word2007",
+                "--set", "AppName=Zentivo")
         for server, root in (("127.0.0.1:18080", "http://127.0.0.1:18080"),
                              ("https://update.example.com/", "https://update.example.com"),
                              ("HTTPS://cdn.example.com/zentivo", "https://cdn.example.com/zentivo")):
@@ -158,7 +159,10 @@ class Plan(unittest.TestCase):
                     ((plain,), "no configuration block"),
                     (("--set", "NoSuchField=1"), "unknown field"),
                     (("--server", "ftp://host", "--set", "AppEName=x"), "--server wants"),
-                    (("--server", "http://host/?q", "--set", "AppEName=x"), "--server wants")):
+                    (("--server", "http://host/?q", "--set", "AppEName=x"), "--server wants"),
+                    # An edition the installer refuses has no plan.
+                    (("--set", "AppName=Zentivo", "--set", "AppEName=..\\x"),
+                     'AppEName "..\\x" is not a single file name')):
                 with self.subTest(args=args):
                     code, out, err = packtest.run(TOOL, "plan", *args)
                     self.assertEqual(code, 2)

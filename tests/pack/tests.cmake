@@ -1,15 +1,16 @@
 # The packing tool, tested from the outside as the packaging side uses it:
 # pack, dump and single values; the download plan of a table of editions;
-# the matrix of editions; the server check against the demo tree, a table of
-# broken servers and https with a test CA; the signed release manifest:
-# keygen, sign and check with a release key.
+# the matrix of editions; the folder and shortcut names it refuses; the
+# server check against the demo tree, a table of broken servers and https
+# with a test CA; the signed release manifest: keygen, sign and check with a
+# release key.
 if(NOT WIN32)
   add_test(NAME pack_tool COMMAND ${CMAKE_CURRENT_LIST_DIR}/pack_tool_test.sh
                                   $<TARGET_FILE:zentivo-pack>)
-  foreach(_t plan matrix check sign)
+  foreach(_t plan matrix names check sign)
     add_test(NAME pack_${_t} COMMAND ${ZENTIVO_PYTHON3} ${CMAKE_CURRENT_LIST_DIR}/${_t}_test.py
                                      $<TARGET_FILE:zentivo-pack>)
   endforeach()
-  set_tests_properties(pack_tool pack_plan pack_matrix pack_check pack_sign PROPERTIES LABELS "native;tools")
+  set_tests_properties(pack_tool pack_plan pack_matrix pack_names pack_check pack_sign PROPERTIES LABELS "native;tools")
   set_tests_properties(pack_check pack_sign PROPERTIES TIMEOUT 300)
 endif()

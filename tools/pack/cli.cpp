@@ -9,6 +9,10 @@ int Fail(int code, const std::string& message) {
   return code;
 }
 
+void Warn(const std::string& message) {
+  std::fprintf(stderr, "zentivo-pack: warning: %s\n", message.c_str());
+}
+
 void Print(const std::string& line) {
   std::fwrite(line.data(), 1, line.size(), stdout);
   std::fputc('\n', stdout);

@@ -12,6 +12,9 @@ inline constexpr int kExitProblems = 1;
 
 // "zentivo-pack: MESSAGE" on stderr; returns `code`.
 int Fail(int code, const std::string& message);
+// "zentivo-pack: warning: MESSAGE" on stderr, for what does not stop the
+// command.
+void Warn(const std::string& message);
 // One line on stdout.
 void Print(const std::string& line);
 // The usage text on stderr; returns kExitUsage.

@@ -1,6 +1,7 @@
 #include "pack/edition.h"
 
 #include "config/config_block.h"
+#include "config/file_name.h"
 #include "config/read_app_info.h"
 #include "config/xml_document.h"
 #include "pack/cli.h"
@@ -12,11 +13,14 @@
 namespace zentivo::pack {
 namespace {
 
-// appinfo.xml in `dir`, read with the installer's reader.
+// appinfo.xml in `dir`, read with the installer's reader; the file names
+// are checked by the caller, which says what is wrong with them.
 std::optional<config::TAppInfo> ReadAppInfoIn(const ScratchDir& dir) {
   platform::ComApartment com;
   auto doc = config::CreateXmlDocument();
-  return config::ReadAppInfo(*doc, dir.File(std::string(config::kAppInfoFileName)));
+  if (!doc->LoadFile(dir.File(std::string(config::kAppInfoFileName))))
+    return std::nullopt;
+  return config::ReadAppInfoValues(*doc);
 }
 
 }  // namespace
@@ -78,8 +82,14 @@ std::optional<config::TAppInfo> ReadInstallerAppInfo(const std::string& exe, std
     return std::nullopt;
   }
   auto info = ReadAppInfoIn(*dir);
-  if (!info)
+  if (!info) {
     error = exe + ": the configuration block is damaged";
+    return std::nullopt;
+  }
+  if (const auto violation = config::FindFileNameViolation(*info)) {
+    error = exe + ": " + config::Describe(*violation) + ": the installer refuses this block";
+    return std::nullopt;
+  }
   return info;
 }
 

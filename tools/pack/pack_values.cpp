@@ -3,6 +3,7 @@
 #include "config/app_info.h"
 #include "config/config_block.h"
 #include "config/encrypt.h"
+#include "config/file_name.h"
 #include "pack/block_writer.h"
 #include "platform/fs.h"
 #include "platform/text.h"
@@ -86,6 +87,14 @@ std::optional<std::string> BuildXml(const Values& values, std::string& xml) {
     if (!gbk)
       return "value of " + name + " has characters that GBK cannot hold";
     stored.emplace_back(name, config::EncodeValue(*gbk, config::StartKey));
+  }
+  // The installer refuses a block whose folder or shortcut names are not one
+  // path component each; such a block is not made at all.
+  for (const auto& f : config::kFileNameFields) {
+    const auto it = values.find(std::string(f.name));
+    const std::string value = it == values.end() ? std::string() : it->second;
+    if (auto reason = config::SingleFileNameProblem(value))
+      return config::Describe({f.name, value, *reason}) + ": the installer refuses such a block";
   }
   for (auto trailing : config::kTrailingElements) stored.emplace_back(std::string(trailing), "");
   xml = config::MakeConfigXml(stored);

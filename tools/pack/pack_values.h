@@ -36,7 +36,7 @@ std::vector<TextLine> ContentLines(const std::string& data);
 
 // The XML text of the block for these values: each value converted to GBK and
 // encoded, IsGP written as plain text. An error text when a value can't be
-// written in GBK.
+// written in GBK, or when AppEName or AppName is not a single file name.
 [[nodiscard]] std::optional<std::string> BuildXml(const Values& values, std::string& xml);
 
 // The decoded bytes of a stored value shown as UTF-8 text, with every byte

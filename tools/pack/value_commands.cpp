@@ -1,6 +1,8 @@
 // dump, encode and decode: reading blocks and single values back.
 #include "config/config_block.h"
 #include "config/encrypt.h"
+#include "config/file_name.h"
+#include "config/read_app_info.h"
 #include "config/xml_document.h"
 #include "pack/cli.h"
 #include "pack/commands.h"
@@ -26,7 +28,7 @@ int RunDump(const Args& args) {
 
   // The raw decoded bytes, not the installer's UTF-8 record: bytes that are
   // not GBK show as \xHH instead of vanishing into U+FFFD.
-  std::vector<std::string> lines;
+  std::vector<std::string> lines, warnings;
   bool damaged = false;
   {
     platform::ComApartment com;
@@ -43,10 +45,20 @@ int RunDump(const Args& args) {
       const std::string bytes = config::DecodeValue(text::Utf8ToGbkLossy(*text), config::StartKey);
       lines.push_back(std::string(field.name) + "=" + Printable(bytes));
     }
+    // The values as the installer reads them, for the names it checks.
+    if (const auto info = damaged ? std::nullopt : config::ReadAppInfoValues(*doc)) {
+      for (const auto& field : config::kFileNameFields) {
+        const std::string& value = (*info).*field.member;
+        if (auto reason = config::SingleFileNameProblem(value))
+          warnings.push_back(config::Describe({field.name, value, *reason}) +
+                             ": the installer refuses this block");
+      }
+    }
   }
   if (damaged)
     return Fail(kExitBadInput, exe + ": the configuration block is damaged");
   for (const auto& l : lines) Print(l);
+  for (const auto& w : warnings) Warn(w);
   return 0;
 }
 
