@@ -3,6 +3,8 @@
 // XML reader (pugixml natively, held to what MSXML accepts) and read into a
 // TAppInfo. What it reads must survive the packing side's round trip: the
 // values encoded, written as a block and read again give the same record.
+// What it reads never has an AppEName or AppName that is not a single file
+// name: such a block is refused.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -13,6 +15,7 @@
 
 #include "config/config_block.h"
 #include "config/encrypt.h"
+#include "config/file_name.h"
 #include "config/read_app_info.h"
 #include "config/xml_document.h"
 #include "pack/block_writer.h"
@@ -43,6 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto info = ReadImage(*doc, std::string_view(reinterpret_cast<const char*>(data), size));
   if (!info)
     return 0;
+  Require(!config::FindFileNameViolation(*info), "the names read are single file names");
 
   // Pack what was read the way zentivo-pack does. A value holding U+FFFD
   // (bytes that were not GBK) can't be written back and is left empty.
@@ -56,6 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   const std::string repacked = "MZ" + config::MakeBlock(config::MakeConfigXml(encoded));
   const auto again = ReadImage(*doc, repacked);
+  // A name left empty that way is no file name: the reader refuses the block,
+  // as it refuses any whose names are not single file names.
+  if (config::FindFileNameViolation(expected)) {
+    Require(!again.has_value(), "a block with a name that is no file name is refused");
+    return 0;
+  }
   Require(again.has_value(), "a block written by the packing side is read");
   for (const auto& field : config::kAppInfoFields)
     Require((*again).*field.member == expected.*field.member, "a packed value reads back the same");

@@ -55,9 +55,11 @@ kill "$first" 2>/dev/null
 WINEPREFIX="$ZENTIVO_WINEPREFIX" wineserver -k 2>/dev/null
 sleep 1
 
-# 3. An installer without a block, and one with a damaged block, show the
-#    load-failure message under "src" and end.
-mkdir -p "$work/b" "$work/c"
+# 3. An installer without a block, one with a damaged block, and one whose
+#    AppEName is not a single file name (a block zentivo-pack refuses to
+#    make, so its value is swapped in here) show the load-failure message
+#    under "src" and end.
+mkdir -p "$work/b" "$work/c" "$work/d"
 cp "$SETUP" "$work/b/ZentivoSetup.exe"
 cp "$work/a/ZentivoSetup.exe" "$work/c/ZentivoSetup.exe"
 python3 - "$work/c/ZentivoSetup.exe" <<'PY'
@@ -69,7 +71,17 @@ start = len(d) - n
 d[start + 45:start + 60] = b"<<<<<<<<<<<<<<<"   # breaks the XML
 open(p, "wb").write(bytes(d))
 PY
-for case in b c; do
+cp "$work/a/ZentivoSetup.exe" "$work/d/ZentivoSetup.exe"
+python3 - "$work/d/ZentivoSetup.exe" "$("$PACK" encode '..\..\Windows')" <<'PY'
+import re, struct, sys
+p, value = sys.argv[1], sys.argv[2].encode()
+d = open(p, "rb").read()
+n = struct.unpack("<I", d[-4:])[0]
+xml = re.sub(rb"<AppEName>[^<]*</AppEName>", b"<AppEName>" + value + b"</AppEName>", d[-n:-4])
+open(p, "wb").write(d[:-n] + xml + struct.pack("<I", len(xml) + 4))
+PY
+check "d: AppEName swapped" grep -qx 'AppEName=..\\..\\Windows' <<<"$("$PACK" dump "$work/d/ZentivoSetup.exe" 2>/dev/null)"
+for case in b c d; do
   "$WINE_RUN" "$work/$case/ZentivoSetup.exe" >/dev/null 2>&1 &
   pid=$!
   pids+=("$pid")
