@@ -14,3 +14,10 @@ if(NOT WIN32)
   set_tests_properties(pack_tool pack_plan pack_matrix pack_names pack_check pack_sign PROPERTIES LABELS "native;tools")
   set_tests_properties(pack_check pack_sign PROPERTIES TIMEOUT 300)
 endif()
+
+# The DER, PE and signature code of pack, over crafted signed images
+# (natively and under Wine).
+zentivo_test_area(pack LABELS tools)
+if(TARGET test_pack)
+  target_link_libraries(test_pack PRIVATE zentivo_pack_signing)
+endif()

@@ -19,7 +19,4 @@ int RunCheck(const Args& args);  // also --public-key
 int RunKeygen(const Args& args);
 int RunSign(const Args& args);
 
-// The installer without any block it already carries.
-std::string_view ProgramImage(std::string_view file);
-
 }  // namespace zentivo::pack

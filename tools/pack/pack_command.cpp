@@ -8,6 +8,7 @@
 #include "pack/cli.h"
 #include "pack/commands.h"
 #include "pack/edition.h"
+#include "pack/installer_image.h"
 #include "pack/matrix.h"
 #include "pack/pack_values.h"
 #include "platform/fs.h"
@@ -52,18 +53,17 @@ std::optional<std::string> DumpCheck(const std::string& path, const Values& valu
   return std::nullopt;
 }
 
-int PackOne(const PackArgs& a, std::string_view image) {
+int PackOne(const PackArgs& a, const InstallerImage& image) {
   std::string xml;
   if (auto err = BuildXml(a.shared, xml))
     return Fail(kExitBadInput, *err);
-  std::string packed(image);
-  packed += config::MakeBlock(xml);
+  const std::string packed = image.Packed(config::MakeBlock(xml));
   if (!fs::WriteWholeFileAtomic(a.output, packed))
     return Fail(kExitBadInput, "cannot write " + a.output);
   return 0;
 }
 
-int PackMatrix(const PackArgs& a, std::string_view image) {
+int PackMatrix(const PackArgs& a, const InstallerImage& image) {
   std::vector<MatrixRow> rows;
   if (auto err = ReadMatrix(a.matrix, rows))
     return Fail(kExitBadInput, *err);
@@ -88,9 +88,7 @@ int PackMatrix(const PackArgs& a, std::string_view image) {
     return Fail(kExitBadInput, "cannot make " + a.out_dir);
   for (const auto& job : jobs) {
     const std::string path = a.out_dir + "\\" + job.name;
-    std::string packed(image);
-    packed += config::MakeBlock(job.xml);
-    if (!fs::WriteWholeFileAtomic(path, packed))
+    if (!fs::WriteWholeFileAtomic(path, image.Packed(config::MakeBlock(job.xml))))
       return Fail(kExitBadInput, "cannot write " + path);
     if (auto err = DumpCheck(path, job.values)) {
       fs::RemoveFile(path);
@@ -107,13 +105,6 @@ int PackMatrix(const PackArgs& a, std::string_view image) {
 }
 
 }  // namespace
-
-std::string_view ProgramImage(std::string_view file) {
-  const auto start = config::FindBlock(file);
-  if (start && file.substr(*start).rfind("<?xml", 0) == 0)
-    return file.substr(0, *start);
-  return file;
-}
 
 int RunPack(const Args& args) {
   PackArgs a;
@@ -147,10 +138,14 @@ int RunPack(const Args& args) {
                                      : a.output.empty() || named_pattern))
     return Usage();
 
-  const auto image = fs::ReadWholeFile(a.installer);
-  if (!image)
+  const auto file = fs::ReadWholeFile(a.installer);
+  if (!file)
     return Fail(kExitBadInput, "cannot read installer " + a.installer);
-  return matrix ? PackMatrix(a, ProgramImage(*image)) : PackOne(a, ProgramImage(*image));
+  std::string error;
+  const auto image = InstallerImage::Read(*file, error);
+  if (!image)
+    return Fail(kExitBadInput, a.installer + ": " + error);
+  return matrix ? PackMatrix(a, *image) : PackOne(a, *image);
 }
 
 }  // namespace zentivo::pack
