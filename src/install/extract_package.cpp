@@ -87,7 +87,9 @@ class Extractor {
     const std::string part = target + std::string(kPartSuffix);
     EntryDataResult result;
     {
-      auto file = fs::File::Open(part, fs::File::Mode::kCreate);
+      // A new file: a link or a second name planted at the side name is
+      // replaced, never written through.
+      auto file = fs::File::Open(part, fs::File::Mode::kCreateNew);
       if (!file)
         FailWrite("can't create " + part);
       bool disk_full = false;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace zentivo::fs {
@@ -32,7 +33,12 @@ bool MakeDirectory(const std::string& path);
 bool MakeDirectories(const std::string& path);
 bool RemoveEmptyDirectory(const std::string& path);  // an empty folder
 bool RemoveFile(const std::string& path);
-// Copies, replacing an existing target.
+// Removes whatever stands at the name except a real folder: a file, a
+// symbolic link or a junction (the link itself, never what it leads to).
+// True when nothing stands there afterwards.
+bool RemoveEntry(const std::string& path);
+// Copies into a new file at `to` (as File::Mode::kCreateNew makes it), so
+// a link or a second name planted there is replaced, never written through.
 bool CopyFileReplacing(const std::string& from, const std::string& to);
 // Renames, replacing an existing target where the platform allows.
 bool MoveFileReplacing(const std::string& from, const std::string& to);
@@ -45,6 +51,18 @@ struct DirEntry {
 std::vector<DirEntry> ListDirectory(const std::string& path);
 
 [[nodiscard]] std::optional<uint32_t> GetAttributes(const std::string& path);
+
+// Whether the name itself is a link: a symbolic link, or on Windows any
+// reparse point (a junction, a symbolic link to a file or a folder). Not
+// followed; false when nothing stands there.
+[[nodiscard]] bool IsLinkOrReparsePoint(const std::string& path);
+// How many names (hard links) the file has, a link at the name itself not
+// followed; nullopt when that can't be asked.
+[[nodiscard]] std::optional<uint32_t> LinkCount(const std::string& path);
+// A regular file under this one name alone: no link, no junction, no other
+// hard link. Only such a file is written into in place; writing into any
+// other would change a file that may not be ours.
+[[nodiscard]] bool IsSoleRegularFile(const std::string& path);
 bool SetAttributes(const std::string& path, uint32_t attributes);
 
 // A wall-clock time in local time, as ZIP archives store it.
@@ -74,6 +92,10 @@ class File {
     kCreate,     // create or truncate, for writing
     kAppend,     // open or create, writes go to the end
     kReadWrite,  // existing file, read and write
+    // A new file for writing: whatever stands at the name (a file, a hard
+    // link, a symbolic link, a junction) is removed first and never written
+    // through; fails when it can't be removed.
+    kCreateNew,
   };
 
   static std::unique_ptr<File> Open(const std::string& path, Mode mode);
@@ -91,8 +113,14 @@ class File {
 // Reads a whole file; nullopt when it can't be read.
 [[nodiscard]] std::optional<std::string> ReadWholeFile(const std::string& path);
 // Writes a whole file through a temporary name in the same folder and a
-// rename, so that a reader never sees half of it.
+// rename, so that a reader never sees half of it. The temporary is a new
+// file (File::Mode::kCreateNew); the rename replaces a link at `path`
+// itself.
 [[nodiscard]] bool WriteWholeFileAtomic(const std::string& path, std::span<const char> data);
+// Whether `name` is one of the temporary names WriteWholeFileAtomic gives a
+// file named `of` (names without folders), as a run that ended in the
+// middle of a write leaves it.
+[[nodiscard]] bool IsAtomicWriteTemporary(std::string_view name, std::string_view of);
 // Writes a whole file in place, replacing it.
 [[nodiscard]] bool WriteWholeFile(const std::string& path, std::span<const char> data);
 // Writes a new file that only its owner can read or change (mode 0600; on

@@ -16,7 +16,8 @@ namespace {
 std::string Posix(const std::string& path) {
   std::string p = path;
   for (char& c : p) {
-    if (c == '\\') c = '/';
+    if (c == '\\')
+      c = '/';
   }
   return p;
 }
@@ -27,7 +28,8 @@ bool StatPath(const std::string& path, struct stat& st) {
 
 uint32_t AttributesOf(const struct stat& st) {
   uint32_t a = S_ISDIR(st.st_mode) ? kAttrDirectory : kAttrArchive;
-  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) a |= kAttrReadOnly;
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    a |= kAttrReadOnly;
   return a;
 }
 
@@ -41,8 +43,10 @@ class PosixFile final : public File {
   std::optional<size_t> Read(std::span<char> buffer) override {
     for (;;) {
       const ssize_t n = ::read(fd_, buffer.data(), buffer.size());
-      if (n >= 0) return static_cast<size_t>(n);
-      if (errno != EINTR) return std::nullopt;
+      if (n >= 0)
+        return static_cast<size_t>(n);
+      if (errno != EINTR)
+        return std::nullopt;
     }
   }
   bool Write(std::span<const char> data) override {
@@ -51,7 +55,8 @@ class PosixFile final : public File {
     while (left > 0) {
       const ssize_t n = ::write(fd_, p, left);
       if (n < 0) {
-        if (errno == EINTR) continue;
+        if (errno == EINTR)
+          continue;
         return false;
       }
       p += n;
@@ -62,7 +67,8 @@ class PosixFile final : public File {
   bool Seek(int64_t offset) override { return ::lseek(fd_, offset, SEEK_SET) == offset; }
   std::optional<int64_t> Size() override {
     struct stat st;
-    if (::fstat(fd_, &st) != 0) return std::nullopt;
+    if (::fstat(fd_, &st) != 0)
+      return std::nullopt;
     return static_cast<int64_t>(st.st_size);
   }
   bool Flush() override { return ::fdatasync(fd_) == 0; }
@@ -77,13 +83,28 @@ class PosixFile final : public File {
 std::unique_ptr<File> File::Open(const std::string& path, Mode mode) {
   int flags = O_CLOEXEC;
   switch (mode) {
-    case Mode::kRead: flags |= O_RDONLY; break;
-    case Mode::kCreate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
-    case Mode::kAppend: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
-    case Mode::kReadWrite: flags |= O_RDWR; break;
+    case Mode::kRead:
+      flags |= O_RDONLY;
+      break;
+    case Mode::kCreate:
+      flags |= O_WRONLY | O_CREAT | O_TRUNC;
+      break;
+    case Mode::kAppend:
+      flags |= O_WRONLY | O_CREAT | O_APPEND;
+      break;
+    case Mode::kReadWrite:
+      flags |= O_RDWR;
+      break;
+    case Mode::kCreateNew:
+      RemoveEntry(path);
+      // O_EXCL fails on any name that stands, a dangling link included;
+      // O_NOFOLLOW says the same of a link in so many words.
+      flags |= O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW;
+      break;
   }
   const int fd = ::open(Posix(path).c_str(), flags, 0666);
-  if (fd < 0) return nullptr;
+  if (fd < 0)
+    return nullptr;
   struct stat st;
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     ::close(fd);
@@ -104,52 +125,67 @@ bool DirectoryExists(const std::string& path) {
 
 std::optional<int64_t> FileSize(const std::string& path) {
   struct stat st;
-  if (!StatPath(path, st) || S_ISDIR(st.st_mode)) return std::nullopt;
+  if (!StatPath(path, st) || S_ISDIR(st.st_mode))
+    return std::nullopt;
   return static_cast<int64_t>(st.st_size);
 }
 
-bool MakeDirectory(const std::string& path) { return ::mkdir(Posix(path).c_str(), 0777) == 0; }
+bool MakeDirectory(const std::string& path) {
+  return ::mkdir(Posix(path).c_str(), 0777) == 0;
+}
 
 bool MakeDirectories(const std::string& path) {
   const std::string p = Posix(path);
-  if (p.empty()) return false;
+  if (p.empty())
+    return false;
   for (size_t i = 1; i <= p.size(); ++i) {
     if (i == p.size() || p[i] == '/') {
       const std::string prefix = p.substr(0, i);
-      if (::mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST) return false;
+      if (::mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST)
+        return false;
     }
   }
   return DirectoryExists(path);
 }
 
-bool RemoveEmptyDirectory(const std::string& path) { return ::rmdir(Posix(path).c_str()) == 0; }
+bool RemoveEmptyDirectory(const std::string& path) {
+  return ::rmdir(Posix(path).c_str()) == 0;
+}
 
 bool RemoveFile(const std::string& path) {
   struct stat st;
-  if (::lstat(Posix(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  if (::lstat(Posix(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode))
+    return false;
   // Windows refuses to delete a read-only file; keep that rule here too.
-  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+  if ((st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0)
+    return false;
   return ::unlink(Posix(path).c_str()) == 0;
 }
 
-bool CopyFileReplacing(const std::string& from, const std::string& to) {
-  auto in = File::Open(from, File::Mode::kRead);
-  if (!in) return false;
+bool RemoveEntry(const std::string& path) {
   struct stat st;
-  if (StatPath(to, st) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
-  auto out = File::Open(to, File::Mode::kCreate);
-  if (!out) return false;
-  std::vector<char> buffer(256 * 1024);
-  for (;;) {
-    auto n = in->Read(buffer);
-    if (!n) return false;
-    if (*n == 0) break;
-    if (!out->Write(std::span<const char>(buffer.data(), *n))) return false;
-  }
-  return true;
+  if (::lstat(Posix(path).c_str(), &st) != 0)
+    return errno == ENOENT;
+  if (S_ISDIR(st.st_mode))
+    return false;
+  return RemoveFile(path);
 }
 
-bool LastFailureWasDiskFull() { return errno == ENOSPC || errno == EDQUOT; }
+bool IsLinkOrReparsePoint(const std::string& path) {
+  struct stat st;
+  return ::lstat(Posix(path).c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
+std::optional<uint32_t> LinkCount(const std::string& path) {
+  struct stat st;
+  if (::lstat(Posix(path).c_str(), &st) != 0)
+    return std::nullopt;
+  return static_cast<uint32_t>(st.st_nlink);
+}
+
+bool LastFailureWasDiskFull() {
+  return errno == ENOSPC || errno == EDQUOT;
+}
 
 bool MoveFileReplacing(const std::string& from, const std::string& to) {
   return ::rename(Posix(from).c_str(), Posix(to).c_str()) == 0;
@@ -158,12 +194,14 @@ bool MoveFileReplacing(const std::string& from, const std::string& to) {
 std::vector<DirEntry> ListDirectory(const std::string& path) {
   std::vector<DirEntry> entries;
   DIR* dir = ::opendir(Posix(path).c_str());
-  if (!dir) return entries;
+  if (!dir)
+    return entries;
   const std::string base = Posix(path) + "/";
   while (const dirent* e = ::readdir(dir)) {
     struct stat st;
     uint32_t attrs = kAttrArchive;
-    if (::lstat((base + e->d_name).c_str(), &st) == 0) attrs = AttributesOf(st);
+    if (::lstat((base + e->d_name).c_str(), &st) == 0)
+      attrs = AttributesOf(st);
     entries.push_back({e->d_name, attrs});
   }
   ::closedir(dir);
@@ -172,13 +210,15 @@ std::vector<DirEntry> ListDirectory(const std::string& path) {
 
 std::optional<uint32_t> GetAttributes(const std::string& path) {
   struct stat st;
-  if (!StatPath(path, st)) return std::nullopt;
+  if (!StatPath(path, st))
+    return std::nullopt;
   return AttributesOf(st);
 }
 
 bool SetAttributes(const std::string& path, uint32_t attributes) {
   struct stat st;
-  if (!StatPath(path, st)) return false;
+  if (!StatPath(path, st))
+    return false;
   mode_t mode = st.st_mode & 07777;
   if (attributes & kAttrReadOnly) {
     mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
@@ -198,23 +238,27 @@ bool SetModifiedTime(const std::string& path, const LocalTime& t) {
   tm.tm_sec = t.second;
   tm.tm_isdst = -1;
   const time_t when = std::mktime(&tm);
-  if (when == static_cast<time_t>(-1)) return false;
+  if (when == static_cast<time_t>(-1))
+    return false;
   struct timeval times[2] = {{when, 0}, {when, 0}};
   return ::utimes(Posix(path).c_str(), times) == 0;
 }
 
 std::optional<LocalTime> GetModifiedTime(const std::string& path) {
   struct stat st;
-  if (!StatPath(path, st)) return std::nullopt;
+  if (!StatPath(path, st))
+    return std::nullopt;
   std::tm tm{};
-  if (!::localtime_r(&st.st_mtime, &tm)) return std::nullopt;
+  if (!::localtime_r(&st.st_mtime, &tm))
+    return std::nullopt;
   return LocalTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
 std::string ModuleFileName() {
   char buffer[PATH_MAX];
   const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-  if (n <= 0) return {};
+  if (n <= 0)
+    return {};
   return std::string(buffer, static_cast<size_t>(n));
 }
 
@@ -232,8 +276,12 @@ bool WritePrivateFile(const std::string& path, std::span<const char> data) {
   return false;
 }
 
-std::string NativePath(const std::string& path) { return Posix(path); }
+std::string NativePath(const std::string& path) {
+  return Posix(path);
+}
 
-char NativeSeparator() { return '/'; }
+char NativeSeparator() {
+  return '/';
+}
 
 }  // namespace zentivo::fs
