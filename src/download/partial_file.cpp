@@ -74,8 +74,14 @@ PartialFile::Status PartialFile::Open(const std::string& tmp_path, const FileVer
   path_ = tmp_path;
   if (hash)
     hash_.emplace();
-  const bool existed = fs::FileExists(tmp_path) || fs::DirectoryExists(tmp_path);
-  file_ = fs::File::Open(tmp_path, fs::File::Mode::kAppend);
+  // A ".tmp" that is a link, a junction or one of several names of a file
+  // may lead to anybody's file: it is never written through, but replaced by
+  // a new one and the download starts over. Only a plain file of our own is
+  // resumed.
+  const bool foreign = fs::IsLinkOrReparsePoint(tmp_path) ||
+                       (fs::FileExists(tmp_path) && !fs::IsSoleRegularFile(tmp_path));
+  const bool existed = !foreign && (fs::FileExists(tmp_path) || fs::DirectoryExists(tmp_path));
+  file_ = fs::File::Open(tmp_path, existed ? fs::File::Mode::kAppend : fs::File::Mode::kCreateNew);
   if (!file_)
     return existed ? Status::kUnreadable : WriteFailure();
   made_ = !existed;
@@ -136,7 +142,9 @@ void PartialFile::DiscardIfUnused() {
 
 PartialFile::Status PartialFile::Restart() {
   file_.reset();
-  file_ = fs::File::Open(path_, fs::File::Mode::kCreate);
+  // A new file rather than the old one cut short: nothing planted at the
+  // name in the meantime is written through.
+  file_ = fs::File::Open(path_, fs::File::Mode::kCreateNew);
   length_ = 0;
   if (hash_)
     hash_->Reset();

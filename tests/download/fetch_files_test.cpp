@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
+#include <iostream>
 #include <map>
 #include <mutex>
 #include <thread>
@@ -16,6 +17,7 @@
 #include "download/scripted_http_client.h"
 #include "net/file_order.h"
 #include "platform/fs.h"
+#include "support/links.h"
 #include "support/temp_dir.h"
 
 namespace zentivo::download {
@@ -249,6 +251,40 @@ TEST(FetchFiles, AHeadHeldLongIsAskedAgainWhenItsConnectionWasClosed) {
   EXPECT_EQ(std::count(t.server.started.begin(), t.server.started.end(), "HEAD " + t.b), 1);
   EXPECT_TRUE(fs::ReadWholeFile(t.dir / "a.zip") == t.server.files[t.a]);
   EXPECT_TRUE(fs::ReadWholeFile(t.dir / "b.db") == t.server.files[t.b]);
+}
+
+// A link planted at a ".tmp"'s name, leading to a file that even holds the
+// first bytes of the download: the file is fetched from its first byte into
+// a new ".tmp", what the link leads to stays byte for byte, and the run
+// succeeds.
+TEST(FetchFiles, ALinkAtATmpNameIsNotWrittenThrough) {
+  struct Row {
+    const char* what;
+    bool (*make)(const std::string& target, const std::string& link);
+  };
+  const Row rows[] = {
+      {"a symbolic link", testing::MakeFileLink},
+      {"a hard link", testing::MakeHardLink},
+  };
+  for (const Row& row : rows) {
+    TwoFiles t;
+    const std::string victim = t.dir / "letter.doc";
+    const std::string bytes = t.server.files[t.a].substr(0, 1000);
+    ASSERT_TRUE(fs::WriteWholeFile(victim, bytes));
+    if (!row.make(victim, t.dir / "a.zip.tmp")) {
+      std::cout << "[  NOTE    ] this system can't make " << row.what << "\n";
+      continue;
+    }
+    const FetchResult result = t.Fetch();
+    ASSERT_TRUE(result.ok) << row.what << ": " << result.message;
+    EXPECT_TRUE(fs::ReadWholeFile(victim) == bytes) << row.what;
+    EXPECT_TRUE(fs::ReadWholeFile(t.dir / "a.zip") == t.server.files[t.a]) << row.what;
+    EXPECT_FALSE(fs::IsLinkOrReparsePoint(t.dir / "a.zip")) << row.what;
+    const std::string first = "GET " + t.a + " bytes=" + RangeValue(0, 2.0 * kRange);
+    EXPECT_NE(std::find(t.server.started.begin(), t.server.started.end(), first),
+              t.server.started.end())
+        << row.what << ": not fetched from its first byte";
+  }
 }
 
 }  // namespace
