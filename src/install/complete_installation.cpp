@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "install/extract_package.h"
+#include "install/remove_working_files.h"
 #include "install/shortcuts.h"
 #include "install/uninstall_record.h"
 #include "platform/fs.h"
@@ -96,7 +97,9 @@ class Completion {
     ui_.SendProgress(kStageDone);
 
     ui_.ShowFinishedView();
-    DeleteFolderTree(in_.WorkDir);
+    // The working folder may be one the user had before, with files of
+    // their own: only ours go.
+    RemoveWorkingFiles(in_.WorkDir, in_.WorkingFiles);
   }
 
   static void MakeFolders(const std::string& dir) {

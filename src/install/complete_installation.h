@@ -27,6 +27,9 @@ struct CompletionInputs {
   // folder is extracted or copied.
   bool OnlyVerified = false;
   std::vector<std::string> Verified;
+  // The names the installer gives its own files in WorkDir: after success
+  // these go and nothing else there does (see RemoveWorkingFiles).
+  std::vector<std::string> WorkingFiles;
 
   bool Usable(std::string_view name) const;
 };

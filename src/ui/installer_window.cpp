@@ -6,6 +6,7 @@
 #include "download/download_plan.h"
 #include "download/download_state.h"
 #include "download/worker_ui.h"
+#include "download/working_files.h"
 #include "ui/texts.h"
 #include "ui/window_host.h"
 
@@ -166,6 +167,7 @@ void InstallerWindow::CompleteInstallation() {
     if (download::VerifiedInThisRun(state, file.code))
       inputs.Verified.emplace_back(file.name);
   }
+  inputs.WorkingFiles = download::WorkingFileNames();
   if (deps_.complete)
     deps_.complete(completion_bridge_, inputs);
 }

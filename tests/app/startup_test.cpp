@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "app/startup.h"
 #include "config/config_block.h"
 #include "config/encrypt.h"
@@ -7,6 +9,7 @@
 #include "platform/com.h"
 #include "platform/fs.h"
 #include "platform/text.h"
+#include "support/links.h"
 #include "support/temp_dir.h"
 
 namespace zentivo::app {
@@ -34,7 +37,9 @@ class FakeHost : public StartupHost {
 
 std::string PackedXml(const std::string& app_name) {
   const std::string value = config::EncodeValue(*text::Utf8ToGbk(app_name), config::StartKey);
-  return config::MakeConfigXml({{"AppName", value}, {"AppEName", config::EncodeValue("QUENXRPX_Word2007", config::StartKey)}});
+  return config::MakeConfigXml(
+      {{"AppName", value},
+       {"AppEName", config::EncodeValue("QUENXRPX_Word2007", config::StartKey)}});
 }
 
 class Startup : public ::testing::Test {
@@ -89,12 +94,12 @@ TEST_F(Startup, SecondCopyShowsTheMessageAndExitsBeforeTouchingWorkDir) {
 
 TEST_F(Startup, LoadFailuresShowTheMessageUnderSrc) {
   const std::vector<std::string> tails = {
-      std::string("\x04\x00\x00\x00", 4),          // no XML text at all
-      std::string("\x02\x00\x00\x00", 4),          // impossible length
-      std::string("\xFF\xFF\xFF\xFF", 4),          // negative length
-      config::MakeBlock("<AppInfo><AppName>"),     // not well-formed
+      std::string("\x04\x00\x00\x00", 4),       // no XML text at all
+      std::string("\x02\x00\x00\x00", 4),       // impossible length
+      std::string("\xFF\xFF\xFF\xFF", 4),       // negative length
+      config::MakeBlock("<AppInfo><AppName>"),  // not well-formed
       config::MakeBlock("<AppInfo><AppName><x/></AppName></AppInfo>"),
-      std::string("\x00\x00\x00\x00", 4),          // no block and no older file
+      std::string("\x00\x00\x00\x00", 4),  // no block and no older file
   };
   for (const auto& tail : tails) {
     host_.messages.clear();
@@ -111,6 +116,47 @@ TEST_F(Startup, LengthZeroReadsTheFileAnEarlierRunLeft) {
   info_ = {};
   EXPECT_EQ(Run(Exe(std::string("\0\0\0\0", 4))), StartupOutcome::kReady);
   EXPECT_EQ(info_.AppName, "earlier");
+}
+
+// "temp" beside the installer is a junction (natively a symbolic link) to a
+// folder of the user's, which even holds a readable appinfo.xml: the
+// start-up refuses to work there, with a block to extract or without, and
+// writes nothing through the link.
+TEST_F(Startup, AWorkingFolderThatIsALinkIsRefusedAndLeftAlone) {
+  const std::string user = dir_ / "Documents";
+  ASSERT_TRUE(fs::MakeDirectory(user));
+  const std::string sep(1, testing::Separator());
+  const std::string xml = PackedXml("the user's");
+  ASSERT_TRUE(fs::WriteWholeFile(user + sep + "appinfo.xml", xml));
+  ASSERT_TRUE(fs::WriteWholeFile(user + sep + "notes.txt", std::string("mine")));
+  if (!testing::MakeFolderLink(user, dir_ / "temp"))
+    GTEST_SKIP() << "this system can't make a folder link";
+  const auto names = [&] {
+    std::vector<std::string> out;
+    for (const auto& e : fs::ListDirectory(user)) out.push_back(e.name);
+    std::sort(out.begin(), out.end());
+    return out;
+  };
+  const auto before = names();
+
+  struct Row {
+    const char* what;
+    std::string tail;
+  };
+  const Row rows[] = {
+      {"a block to extract", config::MakeBlock(PackedXml("packed"))},
+      {"no block: an earlier run's file would be read", std::string("\0\0\0\0", 4)},
+  };
+  for (const Row& row : rows) {
+    host_.messages.clear();
+    EXPECT_EQ(Run(Exe(row.tail)), StartupOutcome::kConfigFailed) << row.what;
+    ASSERT_EQ(host_.messages.size(), 1u) << row.what;
+    EXPECT_EQ(host_.messages[0].second, "读取配置文件失败，请重新下载安装包。") << row.what;
+    EXPECT_EQ(names(), before) << row.what;
+    EXPECT_EQ(fs::ReadWholeFile(user + sep + "appinfo.xml"), xml) << row.what;
+    EXPECT_EQ(fs::ReadWholeFile(user + sep + "notes.txt"), "mine") << row.what;
+  }
+  EXPECT_TRUE(fs::IsLinkOrReparsePoint(dir_ / "temp"));
 }
 
 }  // namespace

@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <iostream>
 
+#include "download/working_files.h"
 #include "extract_test_support.h"
 #include "fake_shell.h"
 #include "install/complete_installation.h"
 #include "platform/args.h"
 #include "platform/fs.h"
+#include "support/links.h"
 #include "zip_builder.h"
 
 namespace zentivo::install {
@@ -50,6 +53,7 @@ class Completion : public ::testing::Test {
     inputs_.AppName = "Zentivo 2014 演示版";
     inputs_.AppEName = "QUENXRPX_Word2007";
     inputs_.TestFlash2Size = 1234;
+    inputs_.WorkingFiles = download::WorkingFileNames();
     shell_.desktop = root_ / "Desktop";
     shell_.start_menu = root_ / "Start Menu";
     EXPECT_TRUE(fs::MakeDirectory(shell_.desktop));
@@ -155,6 +159,66 @@ TEST_F(Completion, InstallsTheProductWritesTheLogAndRemovesTheWorkingFolder) {
                               menu + "卸载 " + name + ".lnk|" + dir_ + "\\uninstall.exe|" + dir_ +
                                   "\\|备考软件倾情奉献|"}));
   EXPECT_TRUE(fs::FileExists(menu + "卸载 " + name + ".lnk"));
+}
+
+// "temp" beside the installer was the user's before: after success their
+// file and subfolder are still there, the installer's files are gone, and
+// so the folder stays.
+TEST_F(Completion, AWorkingFolderOfTheUsersKeepsWhatIsTheirs) {
+  Put("letter.doc", "Dear");
+  ASSERT_TRUE(fs::MakeDirectory(inputs_.WorkDir + Separator() + "old"));
+  Put(std::string("old") + Separator() + "setup.zip", "an older one");
+  EXPECT_EQ(Run(), kSuccessEvents);
+  EXPECT_EQ(testing::ReadTree(inputs_.WorkDir),
+            (Tree{{"letter.doc", "Dear"}, {"old/", ""}, {"old/setup.zip", "an older one"}}));
+}
+
+// Links planted where the routine writes: at the side names of an extracted
+// file and of a copy, and at the log's own name. Each is replaced, never
+// written through: the files they lead to stay byte for byte, and the
+// installation succeeds with the right files.
+TEST_F(Completion, LinksAtTheNamesItWritesAreReplacedNotWrittenThrough) {
+  const std::string outside = root_ / "Documents";
+  ASSERT_TRUE(fs::MakeDirectory(outside));
+  ASSERT_TRUE(fs::MakeDirectories(In("data")));
+  ASSERT_TRUE(fs::MakeDirectories(In("Images")));
+  enum class Kind { kHard, kSymbolic };
+  struct Row {
+    const char* at;  // below the installation folder
+    Kind kind;
+  };
+  const Row rows[] = {
+      {"DeskTutor.exe.zentivo-part", Kind::kHard},      // an extracted file's side name
+      {"data/Maindb.db.zentivo-part", Kind::kHard},     // a copy's side name
+      {"uninstall.log", Kind::kHard},                   // renamed over
+      {"Images/bg.bmp.zentivo-part", Kind::kSymbolic},  // an extracted file's side name
+      {"uninstall.exe.zentivo-part", Kind::kSymbolic},  // a copy's side name
+  };
+  std::vector<std::pair<std::string, std::string>> planted;  // outside file, its bytes
+  for (size_t i = 0; i < std::size(rows); ++i) {
+    std::string at = dir_;
+    for (const char c : "/" + std::string(rows[i].at)) at += c == '/' ? Separator() : c;
+    const std::string target = outside + Separator() + "precious" + std::to_string(i);
+    const std::string bytes = "the user's own bytes " + std::to_string(i);
+    testing::WriteFileOrFail(target, bytes);
+    const bool made = rows[i].kind == Kind::kHard ? testing::MakeHardLink(target, at)
+                                                  : testing::MakeFileLink(target, at);
+    if (made) {
+      planted.emplace_back(target, bytes);
+    } else {
+      std::cout << "[  NOTE    ] this system can't make the link " << rows[i].at << "\n";
+    }
+  }
+  ASSERT_FALSE(planted.empty()) << "no link could be made";
+  EXPECT_EQ(Run(), kSuccessEvents);
+  for (const auto& [target, bytes] : planted) EXPECT_EQ(fs::ReadWholeFile(target), bytes) << target;
+  EXPECT_EQ(fs::ReadWholeFile(In("DeskTutor.exe")), "MZ tutor");
+  EXPECT_EQ(fs::ReadWholeFile(In("Images") + Separator() + "bg.bmp"), "BM");
+  EXPECT_EQ(fs::ReadWholeFile(In("data") + Separator() + "Maindb.db"), "database");
+  EXPECT_EQ(fs::ReadWholeFile(In("uninstall.exe")), "MZ uninstall");
+  EXPECT_EQ(*Log(), ExpectedLog(kNameGbk, true));
+  for (const auto& [relative, bytes] : testing::ReadTree(dir_))
+    EXPECT_FALSE(relative.ends_with(".zentivo-part")) << relative;
 }
 
 TEST_F(Completion, WithoutUninstallerOrIconTheLogLacksTheUninstallLink) {
