@@ -21,4 +21,10 @@ if(WIN32)
                    ${CMAKE_CURRENT_LIST_DIR}/in-netns ${ZENTIVO_PYTHON3} ${_e2e} --bin ${_bin}
                    --work ${_work} full-drive)
   set_tests_properties(e2e_full-drive PROPERTIES LABELS "e2e" TIMEOUT 420 FIXTURES_REQUIRED e2e)
+  # The update server as Apache httpd, lighttpd, Caddy and nginx in turn: an
+  # installation and zentivo-pack check against each.
+  add_test(NAME e2e_servers
+           COMMAND ${CMAKE_CURRENT_LIST_DIR}/in-netns ${ZENTIVO_PYTHON3}
+                   ${CMAKE_CURRENT_LIST_DIR}/servers_test.py --bin ${_bin} --work ${_work} servers)
+  set_tests_properties(e2e_servers PROPERTIES LABELS "e2e" TIMEOUT 420 FIXTURES_REQUIRED e2e)
 endif()
