@@ -1,25 +1,25 @@
 #include "pack/cli.h"
 
-#include <cstdio>
+#include "platform/console.h"
 
 namespace zentivo::pack {
 
 int Fail(int code, const std::string& message) {
-  std::fprintf(stderr, "zentivo-pack: %s\n", message.c_str());
+  platform::WriteText(platform::StdStream::kErr, "zentivo-pack: " + message + "\n");
   return code;
 }
 
 void Warn(const std::string& message) {
-  std::fprintf(stderr, "zentivo-pack: warning: %s\n", message.c_str());
+  platform::WriteText(platform::StdStream::kErr, "zentivo-pack: warning: " + message + "\n");
 }
 
 void Print(const std::string& line) {
-  std::fwrite(line.data(), 1, line.size(), stdout);
-  std::fputc('\n', stdout);
+  platform::WriteText(platform::StdStream::kOut, line + "\n");
 }
 
 int Usage() {
-  std::fputs(
+  platform::WriteText(
+      platform::StdStream::kErr,
       "usage:\n"
       "  zentivo-pack pack --installer IN.exe --output OUT.exe [--values FILE] [--set "
       "NAME=VALUE]...\n"
@@ -43,8 +43,7 @@ int Usage() {
       "the editions named ask for, into DIR/zentivo-release.manifest unless --out;\n"
       "--keep also lists what OLD_MANIFEST lists, for the files a release replaces.\n"
       "PATTERN names each installer of a matrix, {FIELD} standing for that row's value;\n"
-      "the default is ZentivoSetup-{AppEName}-{AgentVersion}.exe.\n",
-      stderr);
+      "the default is ZentivoSetup-{AppEName}-{AgentVersion}.exe.\n");
   return kExitUsage;
 }
 
