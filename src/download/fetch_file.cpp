@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "download/network_check.h"
 #include "download/range_round.h"
 #include "platform/fs.h"
 
@@ -66,6 +67,8 @@ FetchResult FailureOf(std::string_view name, std::exception_ptr error) {
   try {
     std::rethrow_exception(error);
   } catch (const EIdHTTPProtocolException& e) {
+    if (e.status() == kProxyAuthenticationRequired)
+      return {false, FailureMessage(name, kProxyAuthText)};
     return {false, FailureMessage(name, e.what())};
   } catch (const EHttpFailure& e) {
     return {false, FailureMessage(name, e.what())};

@@ -37,6 +37,8 @@ inline constexpr std::string_view kDiskFullText = "磁盘空间不足";
 inline constexpr std::string_view kNoDataText = "服务器没有返回数据";
 inline constexpr std::string_view kPromoteText = "文件保存失败";
 inline constexpr std::string_view kUnexpectedText = "下载出错";
+// A proxy asked for credentials and none were given, or it refused them.
+inline constexpr std::string_view kProxyAuthText = "代理服务器需要身份验证";
 
 // A failed write to the ".tmp" in the program's words.
 std::string_view PartialFileStatusText(PartialFile::Status status);

@@ -39,14 +39,18 @@ int32_t ProbeRemoteSize(const std::string& url, const HttpTimeouts& timeouts) {
   }
 }
 
-int32_t ProbeRemoteSize(TIdHTTP& fresh_client, const std::string& url,
-                        const HttpTimeouts& timeouts) {
+int32_t ProbeRemoteSize(TIdHTTP& fresh_client, const std::string& url, const HttpTimeouts& timeouts,
+                        bool* proxy_refused) {
   try {
     fresh_client.SetTimeouts(timeouts.connect_seconds, timeouts.stall_seconds);
     const HttpReply reply = fresh_client.Head(url);
     fresh_client.Disconnect();
     // The size fields are 32-bit; larger files don't fit them.
     return static_cast<int32_t>(reply.content_length);
+  } catch (const EIdHTTPProtocolException& e) {
+    if (proxy_refused && e.status() == kProxyAuthenticationRequired)
+      *proxy_refused = true;
+    return 0;
   } catch (...) {
     return 0;
   }

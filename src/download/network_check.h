@@ -22,8 +22,13 @@ int32_t ProbeRemoteSize(const std::string& url);
 int32_t ProbeRemoteSize(const std::string& url, const HttpTimeouts& timeouts);
 // The same probe over a client the caller has just made, with default
 // settings (and, for the probes in flight together, a request-sent handler).
-int32_t ProbeRemoteSize(TIdHTTP& fresh_client, const std::string& url,
-                        const HttpTimeouts& timeouts);
+// `proxy_refused`, when given, is set when the size is 0 because a proxy
+// asked for credentials the run can't give: that is no missing file.
+int32_t ProbeRemoteSize(TIdHTTP& fresh_client, const std::string& url, const HttpTimeouts& timeouts,
+                        bool* proxy_refused = nullptr);
+
+// The status of a proxy that wants credentials.
+inline constexpr int kProxyAuthenticationRequired = 407;
 
 // The three kinds of test behind CheckInternetConnection, as the platform
 // offers them (WinINet on Windows).

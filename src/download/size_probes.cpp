@@ -47,14 +47,14 @@ std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
 std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
                                       const HttpTimeouts& timeouts,
                                       const HttpClientFactory& make_client) {
-  return ProbeRemoteSizes(urls, timeouts, make_client, nullptr);
+  return ProbeRemoteSizes(urls, timeouts, make_client, nullptr).sizes;
 }
 
-std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
-                                      const HttpTimeouts& timeouts,
-                                      const HttpClientFactory& make_client,
-                                      const AfterProbes& then) {
+ProbeResults ProbeRemoteSizes(const std::vector<std::string>& urls, const HttpTimeouts& timeouts,
+                              const HttpClientFactory& make_client, const AfterProbes& then) {
   std::vector<int32_t> sizes(urls.size(), 0);
+  // Not vector<bool>: each probe writes its own element from its own thread.
+  std::vector<char> refused(urls.size(), 0);
   SendTurns turns;
   // Each probe writes only its own element of `sizes`; the joins below make
   // the writes visible here.
@@ -72,7 +72,9 @@ std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
       then(client.get());
     } else if (client) {
       // Without a client the probe failed: its size stays 0.
-      sizes[k] = ProbeRemoteSize(*client, urls[k], timeouts);
+      bool proxy_refused = false;
+      sizes[k] = ProbeRemoteSize(*client, urls[k], timeouts, &proxy_refused);
+      refused[k] = proxy_refused;
     }
     // One that never sent must not hold up the rest.
     turns.Pass(k);
@@ -89,7 +91,7 @@ std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
     }
   }
   threads.clear();  // joins every probe
-  return sizes;
+  return {std::move(sizes), std::vector<bool>(refused.begin(), refused.end())};
 }
 
 }  // namespace zentivo::download

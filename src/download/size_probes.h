@@ -33,9 +33,12 @@ std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
 // theirs and the server still receives it after them. Without a client it
 // is called with none. It must not raise.
 using AfterProbes = std::function<void(TIdHTTP* client)>;
-std::vector<int32_t> ProbeRemoteSizes(const std::vector<std::string>& urls,
-                                      const HttpTimeouts& timeouts,
-                                      const HttpClientFactory& make_client,
-                                      const AfterProbes& then);
+struct ProbeResults {
+  std::vector<int32_t> sizes;
+  // Per probe: its 0 comes from a proxy that wanted credentials.
+  std::vector<bool> proxy_refused;
+};
+ProbeResults ProbeRemoteSizes(const std::vector<std::string>& urls, const HttpTimeouts& timeouts,
+                              const HttpClientFactory& make_client, const AfterProbes& then);
 
 }  // namespace zentivo::download

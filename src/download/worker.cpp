@@ -48,8 +48,11 @@ constexpr FileState kFileStates[] = {
 constexpr size_t kProbeOrder[] = {2, 6, 7, 3, 0, 1, 4, 5};
 static_assert(std::size(kProbeOrder) == std::size(kFileStates), "every file is probed once");
 
-void ProbeSizes(const std::vector<PlannedFile>& files, const WorkerSettings& settings,
-                TDownloadState& s, const AfterProbes& then) {
+// Probes every planned file into `s`; the name of the first file (in the
+// probes' order) whose probe a proxy refused for want of credentials.
+std::optional<std::string_view> ProbeSizes(const std::vector<PlannedFile>& files,
+                                           const WorkerSettings& settings, TDownloadState& s,
+                                           const AfterProbes& then) {
   std::vector<size_t> probed;
   std::vector<std::string> urls;
   for (size_t i : kProbeOrder) {
@@ -58,12 +61,16 @@ void ProbeSizes(const std::vector<PlannedFile>& files, const WorkerSettings& set
     probed.push_back(i);
     urls.push_back(settings.ServerRoot + files[i].path);
   }
-  const std::vector<int32_t> sizes =
-      ProbeRemoteSizes(urls, settings.Timeouts, &CreateHttpClient, then);
-  for (size_t k = 0; k < probed.size(); ++k) s.*kFileStates[probed[k]].size = sizes[k];
+  const ProbeResults results = ProbeRemoteSizes(urls, settings.Timeouts, &CreateHttpClient, then);
+  for (size_t k = 0; k < probed.size(); ++k) s.*kFileStates[probed[k]].size = results.sizes[k];
   int32_t total = 0;
   for (const FileState& f : kFileStates) total = Add32(total, (s.*f.size).load());
   s.TotalSize = total;
+  for (size_t k = 0; k < probed.size(); ++k) {
+    if (results.proxy_refused[k])
+      return files[probed[k]].name;
+  }
+  return std::nullopt;
 }
 
 // The transfer handlers, reached from every transfer client's thread, one
@@ -135,13 +142,21 @@ void RunDownloads(const WorkerSettings& settings, WorkerEnvironment env) {
   const std::vector<PlannedFile> files =
       PlannedFiles(BuildDownloadPlan(info.AgentVersion, info.AppName, info.AppEName));
   std::optional<ReleaseManifest> manifest;
-  ProbeSizes(files, settings, state, FetchManifestAfterProbes(settings, manifest));
+  const auto proxy_refused =
+      ProbeSizes(files, settings, state, FetchManifestAfterProbes(settings, manifest));
 
   std::string_view file = kSetupZip;  // the file a failure is reported against
   try {
     if (!fs::DirectoryExists(settings.WorkDir))
       fs::MakeDirectory(settings.WorkDir);
     env.ui.ShowDownloadingView();
+    // A proxy that wants a password left a size out: that is no optional
+    // file to drop unnoticed.
+    if (proxy_refused) {
+      env.gate.WaitWhilePaused();
+      env.ui.ReportFailure(FailureMessage(*proxy_refused, kProxyAuthText));
+      return;
+    }
     if (!settings.ReleaseKey.empty()) {
       state.SourceChecked = true;
       if (!manifest) {

@@ -1,6 +1,10 @@
 // Native equivalents of WinINet's three tests: a TCP connection to the URL's
 // server, the library's state (libcurl keeps none, so it is always online),
 // and the system's: an interface that is up, not loopback, with an address.
+// With a proxy in the environment (as libcurl reads it) the site is asked
+// through the proxy instead, as the transfers will reach the update server:
+// on a network that reaches the outside only through its proxy, a direct
+// connection says nothing.
 #include <fcntl.h>
 #include <ifaddrs.h>
 #include <net/if.h>
@@ -10,6 +14,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <string>
 
 #include "download/network_check.h"
@@ -38,9 +43,36 @@ bool ConnectWithin(const addrinfo& ai, int timeout_ms) {
   return ok;
 }
 
+// libcurl's variables; no_proxy is libcurl's to apply.
+bool ProxyConfigured() {
+  for (const char* name : {"http_proxy", "HTTPS_PROXY", "https_proxy", "ALL_PROXY", "all_proxy"}) {
+    const char* value = std::getenv(name);
+    if (value && *value)
+      return true;
+  }
+  return false;
+}
+
+// Any answer from the site counts; a proxy that can't reach it, or that
+// wants credentials, is no answer from the site.
+bool AnswersThroughProxy(const std::string& url) {
+  try {
+    auto client = CreateHttpClient();
+    client->SetTimeouts(kDefaultConnectTimeoutSeconds, kDefaultConnectTimeoutSeconds);
+    (void)client->Head(url);
+    return true;
+  } catch (const EIdHTTPProtocolException& e) {
+    return e.status() != kProxyAuthenticationRequired && e.status() != 502 && e.status() != 504;
+  } catch (...) {
+    return false;
+  }
+}
+
 class PosixConnectionTests final : public ConnectionTests {
  public:
   bool ForceConnection(const std::string& url) override {
+    if (ProxyConfigured())
+      return AnswersThroughProxy(url);
     const auto parsed = platform::ParseHttpUrl(url);
     if (!parsed)
       return false;

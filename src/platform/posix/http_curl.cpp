@@ -139,6 +139,9 @@ class CurlHttpClient final : public TIdHTTP {
     curl_easy_setopt(h, CURLOPT_USERAGENT, kUserAgent);
     curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, static_cast<long>(connect_seconds_));
+    // The proxy comes from http_proxy, https_proxy and no_proxy, its
+    // credentials from the proxy's URL; any scheme the proxy offers.
+    curl_easy_setopt(h, CURLOPT_PROXYAUTH, static_cast<long>(CURLAUTH_ANY));
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, follow_ ? 1L : 0L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
