@@ -53,8 +53,9 @@ bool ProxyConfigured() {
   return false;
 }
 
-// Any answer from the site counts; a proxy that can't reach it, or that
-// wants credentials, is no answer from the site.
+// Any answer from the site counts, and so does a proxy that wants
+// credentials: the network is there, and the download then says what is
+// missing in its own words. A proxy that can't reach the site is no answer.
 bool AnswersThroughProxy(const std::string& url) {
   try {
     auto client = CreateHttpClient();
@@ -62,7 +63,7 @@ bool AnswersThroughProxy(const std::string& url) {
     (void)client->Head(url);
     return true;
   } catch (const EIdHTTPProtocolException& e) {
-    return e.status() != kProxyAuthenticationRequired && e.status() != 502 && e.status() != 504;
+    return e.status() != 502 && e.status() != 504;
   } catch (...) {
     return false;
   }

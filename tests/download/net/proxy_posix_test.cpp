@@ -152,7 +152,8 @@ TEST(WorkerProxy, SchoolAndOfficeNetworks) {
 
 // The reachability check asks each site through the proxy: on a network
 // whose names resolve only at the proxy, a direct connection fails and the
-// proxy answers; a proxy that wants credentials it doesn't get is no answer.
+// proxy answers. A proxy that wants credentials is a network that is there:
+// the download then says what is missing. A proxy that is down is none.
 TEST(WorkerProxy, TheCheckAsksThroughTheProxy) {
   const Squid open_proxy(false), auth_proxy(true);
   testing::NginxTree tree;
@@ -166,7 +167,11 @@ TEST(WorkerProxy, TheCheckAsksThroughTheProxy) {
   }
   {
     const ProxyEnvironment env(auth_proxy.Url());
-    EXPECT_FALSE(tests.ForceConnection(site));
+    EXPECT_TRUE(tests.ForceConnection(site));
+  }
+  {
+    const ProxyEnvironment env("http://127.0.0.1:1");
+    EXPECT_FALSE(tests.ForceConnection(site)) << "a proxy that is down";
   }
   {
     const ProxyEnvironment env(auth_proxy.Url(std::string(kUser) + ":" + kPassword));
