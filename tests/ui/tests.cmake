@@ -9,6 +9,7 @@ if(WIN32)
   set_source_files_properties(${PROJECT_SOURCE_DIR}/src/app/resources/zentivo.rc
                               PROPERTIES OBJECT_DEPENDS "${ZENTIVO_RESOURCE_INPUTS}")
   target_link_libraries(zentivo-window-harness PRIVATE zentivo_platform_ui zentivo_ui)
+  zentivo_use_skin(zentivo-window-harness)
   add_test(NAME installer_window
            COMMAND ${CMAKE_CURRENT_LIST_DIR}/installer_window_test.sh $<TARGET_FILE:ZentivoSetup>
                    $<TARGET_FILE:zentivo-window-harness> ${CMAKE_BINARY_DIR})

@@ -1,5 +1,6 @@
 #include "platform/win32/ui/skin_win32.h"
 
+#include "platform/win32/ui/skin_resource_win32.h"
 #include "platform/win32/wide.h"
 
 namespace zentivo::win32 {
@@ -45,9 +46,7 @@ HBITMAP Skin::Picture(std::string_view name, const ui::DpiScale& scale) {
     return it->second.get();
   HBITMAP made = nullptr;
   if (scale.IsDesign()) {
-    const std::wstring resource = Widen(name);
-    made = static_cast<HBITMAP>(LoadImageW(GetModuleHandleW(nullptr), resource.c_str(),
-                                           IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    made = LoadSkinBitmap(name);
   } else if (HBITMAP design = Picture(name)) {
     const SIZE from = BitmapSize(design);
     made = ScaledCopy(design, from, {scale.ToDevice(from.cx), scale.ToDevice(from.cy)});

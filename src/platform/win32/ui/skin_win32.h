@@ -1,5 +1,5 @@
-// The skin pictures, embedded as BITMAP resources named after the picture
-// (src/app/resources/skin.rc), and the fonts of the window's controls, each
+// The skin pictures, embedded deflated as RCDATA resources named after the
+// picture (src/app/resources/skin.rc), and the fonts of the window's controls, each
 // made for the dpi it is shown at.
 #pragma once
 
