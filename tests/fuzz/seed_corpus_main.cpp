@@ -14,6 +14,8 @@
 #include "download/release_manifest.h"
 #include "install/zip_builder.h"
 #include "pack/block_writer.h"
+#include "pack/installer_image.h"
+#include "pack/signed_pe.h"
 #include "platform/fs.h"
 #include "platform/text.h"
 
@@ -76,6 +78,22 @@ Seeds AppInfoSeeds() {
       program + config::MakeBlock(""),
       program + std::string(4, '\0'),
   };
+  // Signed images with the block inside the signature, as pack makes them,
+  // and tails cut or bent there: the reader must refuse those without
+  // reading outside the image.
+  const std::string signed_image = testing::SignedPe(testing::FakeSignedData());
+  std::string error;
+  if (const auto image = pack::InstallerImage::Read(signed_image, error)) {
+    const std::string packed = image->Packed(config::MakeBlock(xml));
+    seeds.push_back(packed);
+    seeds.push_back(packed.substr(0, packed.size() - 1));
+    seeds.push_back(packed.substr(0, packed.size() - 40));
+    std::string longer = packed;
+    longer[longer.size() - 4] = static_cast<char>(longer[longer.size() - 4] + 64);
+    seeds.push_back(longer);
+  }
+  seeds.push_back(signed_image);
+  seeds.push_back(signed_image.substr(0, signed_image.size() - 100));
   return seeds;
 }
 

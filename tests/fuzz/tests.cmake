@@ -4,9 +4,10 @@
 # runs them for longer; both keep their corpus in <build>/fuzz.
 if(ZENTIVO_FUZZ)
   add_executable(fuzz-seeds ${CMAKE_CURRENT_LIST_DIR}/seed_corpus_main.cpp
-                            ${CMAKE_CURRENT_LIST_DIR}/../install/zip_builder.cpp)
+                            ${CMAKE_CURRENT_LIST_DIR}/../install/zip_builder.cpp
+                            ${CMAKE_CURRENT_LIST_DIR}/../pack/signed_pe.cpp)
   target_include_directories(fuzz-seeds PRIVATE ${CMAKE_CURRENT_LIST_DIR}/..)
-  target_link_libraries(fuzz-seeds PRIVATE zentivo_block_writer zentivo_config zentivo_download
+  target_link_libraries(fuzz-seeds PRIVATE zentivo_block_writer zentivo_pack_signing zentivo_config zentivo_download
                                            zentivo_platform zentivo_zlib)
   # The manifest seeds are signed with the test key in tests/keys.
   target_compile_definitions(fuzz-seeds PRIVATE ZENTIVO_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
