@@ -14,8 +14,25 @@ std::string DefaultProbeUrl2() {
 bool CheckInternetConnection(ConnectionTests& tests, const std::string& probe_url_1,
                              const std::string& probe_url_2) {
   try {
-    return tests.ForceConnection(probe_url_1) && tests.ForceConnection(probe_url_2) &&
-           tests.LibraryConnected() && tests.SystemConnected();
+    const bool proxy = tests.ProxyConfigured();
+    const auto reachable = [&](const std::string& url) {
+      return proxy ? tests.AnswersThroughProxy(url) : tests.ForceConnection(url);
+    };
+    return reachable(probe_url_1) && reachable(probe_url_2) && tests.LibraryConnected() &&
+           tests.SystemConnected();
+  } catch (...) {
+    return false;
+  }
+}
+
+bool ConnectionTests::AnswersThroughProxy(const std::string& url) {
+  try {
+    auto client = CreateHttpClient();
+    client->SetTimeouts(kDefaultConnectTimeoutSeconds, kDefaultConnectTimeoutSeconds);
+    (void)client->Head(url);
+    return true;
+  } catch (const EIdHTTPProtocolException& e) {
+    return e.status() != kBadGateway && e.status() != kGatewayTimeout;
   } catch (...) {
     return false;
   }

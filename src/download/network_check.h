@@ -27,8 +27,11 @@ int32_t ProbeRemoteSize(const std::string& url, const HttpTimeouts& timeouts);
 int32_t ProbeRemoteSize(TIdHTTP& fresh_client, const std::string& url, const HttpTimeouts& timeouts,
                         bool* proxy_refused = nullptr);
 
-// The status of a proxy that wants credentials.
+// The status of a proxy that wants credentials, and of one that can't reach
+// the server.
 inline constexpr int kProxyAuthenticationRequired = 407;
+inline constexpr int kBadGateway = 502;
+inline constexpr int kGatewayTimeout = 504;
 
 // The three kinds of test behind CheckInternetConnection, as the platform
 // offers them (WinINet on Windows).
@@ -42,13 +45,24 @@ class ConnectionTests {
   virtual bool LibraryConnected() = 0;
   // The system's view (InternetGetConnectedState).
   virtual bool SystemConnected() = 0;
+  // The user's settings name a proxy (a manual one, a configuration script
+  // or WPAD; natively libcurl's proxy variables). Then a direct connection
+  // says nothing: school and office networks reach the outside only through
+  // their proxy.
+  virtual bool ProxyConfigured() { return false; }
+  // The site answers a HEAD sent as the transfers send theirs, through the
+  // proxy: any HTTP answer counts, and so does a proxy that wants
+  // credentials (the network is there; the download then says what is
+  // missing). A proxy that can't reach the site (502, 504) is no answer.
+  virtual bool AnswersThroughProxy(const std::string& url);
 };
 
 // The platform's tests; defined by the platform layer.
 ConnectionTests& PlatformConnectionTests();
 
 // The check over any set of tests: the first that fails ends it with false,
-// and the tests after it are not run. Never raises.
+// and the tests after it are not run. With a proxy configured, each site is
+// asked through it instead of a forced connection. Never raises.
 bool CheckInternetConnection(ConnectionTests& tests, const std::string& probe_url_1,
                              const std::string& probe_url_2);
 

@@ -24,8 +24,13 @@ class ScriptedTests : public ConnectionTests {
     calls.push_back("system");
     return system;
   }
+  bool ProxyConfigured() override { return proxy; }
+  bool AnswersThroughProxy(const std::string& url) override {
+    calls.push_back("through " + url);
+    return url != unreachable;
+  }
   std::string unreachable, throws;
-  bool library = true, system = true;
+  bool library = true, system = true, proxy = false;
   std::vector<std::string> calls;
 };
 
@@ -62,6 +67,21 @@ TEST(CheckInternetConnection, NeverRaises) {
   ScriptedTests t;
   t.throws = "http://a";
   EXPECT_FALSE(CheckInternetConnection(t, "http://a", "http://b"));
+}
+
+// With a proxy configured the sites are asked through it, never by a direct
+// connection, and the library's and the system's state as without one.
+TEST(CheckInternetConnection, ThroughAConfiguredProxy) {
+  ScriptedTests t;
+  t.proxy = true;
+  EXPECT_TRUE(CheckInternetConnection(t, "http://a", "http://b"));
+  EXPECT_EQ(t.calls, (Calls{"through http://a", "through http://b", "library", "system"}));
+
+  ScriptedTests down;
+  down.proxy = true;
+  down.unreachable = "http://b";
+  EXPECT_FALSE(CheckInternetConnection(down, "http://a", "http://b"));
+  EXPECT_EQ(down.calls, (Calls{"through http://a", "through http://b"}));
 }
 
 }  // namespace

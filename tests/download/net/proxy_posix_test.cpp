@@ -160,22 +160,25 @@ TEST(WorkerProxy, TheCheckAsksThroughTheProxy) {
   std::string site = tree.Root();
   site.replace(site.find("127.0.0.1"), 9, kProxyOnlyHost);
   ConnectionTests& tests = PlatformConnectionTests();
+  EXPECT_FALSE(tests.ProxyConfigured());
   EXPECT_FALSE(tests.ForceConnection(site)) << "the name resolves without the proxy";
-  {
-    const ProxyEnvironment env(open_proxy.Url());
-    EXPECT_TRUE(tests.ForceConnection(site));
-  }
-  {
-    const ProxyEnvironment env(auth_proxy.Url());
-    EXPECT_TRUE(tests.ForceConnection(site));
-  }
-  {
-    const ProxyEnvironment env("http://127.0.0.1:1");
-    EXPECT_FALSE(tests.ForceConnection(site)) << "a proxy that is down";
-  }
-  {
-    const ProxyEnvironment env(auth_proxy.Url(std::string(kUser) + ":" + kPassword));
-    EXPECT_TRUE(tests.ForceConnection(site));
+  struct Row {
+    const char* what;
+    std::string proxy;
+    bool answers;
+  };
+  const Row rows[] = {
+      {"a visible proxy", open_proxy.Url(), true},
+      {"a proxy that wants credentials", auth_proxy.Url(), true},
+      {"credentials in the proxy's URL", auth_proxy.Url(std::string(kUser) + ":" + kPassword),
+       true},
+      {"a proxy that is down", "http://127.0.0.1:1", false},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    const ProxyEnvironment env(r.proxy);
+    EXPECT_TRUE(tests.ProxyConfigured());
+    EXPECT_EQ(tests.AnswersThroughProxy(site), r.answers);
   }
 }
 
