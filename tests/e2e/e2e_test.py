@@ -13,6 +13,8 @@ Screenshots and logs stay in WORK_DIR/runs/SCENARIO.
 import argparse
 import io
 import os
+import re
+import shutil
 import subprocess
 import sys
 import time
@@ -176,6 +178,77 @@ def scenario_install_b(run):
     full_install(run, "B")
 
 
+
+
+# Stand-ins that Wine 8's own loader still reaches, whatever the installer
+# does: it looks these up on the search path that the process started with,
+# the installer's folder first, which SetDefaultDllDirectories doesn't change
+# (its trace says "looking for L"version.dll" in (null)"). Windows does
+# neither: its user32 is a KnownDLL that imports no version.dll, and delay
+# loads and forwarded exports follow the default DLL directories there.
+WINE_LOADER_REACHES = {
+    "version.dll": "imported by Wine's user32, resolved as the process starts, before the installer runs",
+    "uxtheme.dll": "delay-loaded by Wine's comctl32 when the window's controls are made",
+    "msxml3.dll": "Wine's msxml6 forwards DllGetClassObject to it; the forward is resolved by name",
+}
+
+
+def planted_markers(folder):
+    """[(DLL name, process id, the line its stand-in wrote)], one per process that loaded one."""
+    found = []
+    for name in sorted(os.listdir(folder)):
+        for line in open(os.path.join(folder, name), encoding="utf-8", errors="replace").read().splitlines():
+            found.append((name.lower(), int(line.split(" ", 1)[0]), line))
+    return found
+
+
+def first_lookups(logs):
+    """{(process id, DLL name): the path of the first lookup of that name in that process}, from
+    the Wine loader's trace (WINEDEBUG +pid,trace+module) in the installer's logs."""
+    first = {}
+    for log in logs:
+        for m in re.finditer(r'^([0-9a-f]+):[0-9a-f]+:trace:module:load_dll looking for L"([^"]+)" in (.*?)\r?$',
+                             open(log, encoding="utf-8", errors="replace").read(), re.M):
+            first.setdefault((int(m.group(1), 16), m.group(2).lower()), m.group(3))
+    return first
+
+
+@scenario
+def scenario_planted_dlls(run):
+    """A stand-in for each DLL of the build's planted-dlls folder (DLLs that
+    are not KnownDLLs, which the installer or the system DLLs it uses load by
+    name) lies beside the installer, as in a Downloads folder, and Wine takes
+    a DLL it finds before its own (n,b). The whole installation completes, and
+    no stand-in is loaded into any process (each writes a marker when one is)
+    but those that Wine's own loader looks up on the process's first search
+    path, listed in WINE_LOADER_REACHES, which its trace must show."""
+    planted = os.environ.get("ZENTIVO_PLANTED_DLLS", "")
+    dlls = sorted(n for n in os.listdir(planted) if n.lower().endswith(".dll")) if os.path.isdir(planted) else []
+    if not check(dlls, "stand-in DLLs to plant in %r (ZENTIVO_PLANTED_DLLS)" % planted):
+        return
+    folder = run.exe_dir("A")
+    os.makedirs(folder, exist_ok=True)
+    for name in dlls:
+        shutil.copy(os.path.join(planted, name), os.path.join(folder, name))
+    markers = os.path.join(run.dir, "plant-markers")
+    os.makedirs(markers)
+    names = ",".join(n[:-len(".dll")] for n in dlls)
+    run.env = {"ZENTIVO_PLANT_MARKERS": "Z:" + markers.replace("/", "\\"),
+               "WINEDLLOVERRIDES": "%s;%s=n,b" % (driver.DLL_OVERRIDES, names),
+               "WINEDEBUG": "-all,trace+msgbox,+pid,trace+module"}
+    print("planted beside the installer:", " ".join(dlls))
+    try:
+        full_install(run, "A")
+    finally:
+        lookups = first_lookups(os.path.join(run.dir, n) for n in sorted(os.listdir(run.dir))
+                                if n.startswith("installer-") and n.endswith(".log"))
+        for name, pid, line in planted_markers(markers):
+            first = lookups.get((pid, name))
+            if name in WINE_LOADER_REACHES and first == "(null)":
+                print("loaded by Wine's own loader, not the installer's search: %s (%s)\n  %s"
+                      % (name, WINE_LOADER_REACHES[name], line))
+            else:
+                check(False, "planted %s was loaded (first looked up in %s)\n  %s" % (name, first, line))
 
 
 def same_screen(a, b):

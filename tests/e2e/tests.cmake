@@ -9,12 +9,30 @@ if(WIN32)
   add_test(NAME e2e_prepare COMMAND ${ZENTIVO_PYTHON3} ${_e2e} --bin ${_bin} --work ${_work} prepare)
   set_tests_properties(e2e_prepare PROPERTIES LABELS "e2e" TIMEOUT 300 FIXTURES_SETUP e2e)
   foreach(_scenario install-a install-b resume-after-kill maindb-missing damaged-setup swapped-setup second-copy
-                    cancel-no cancel-yes no-network keyboard)
+                    cancel-no cancel-yes no-network keyboard planted-dlls)
     add_test(NAME e2e_${_scenario}
              COMMAND ${CMAKE_CURRENT_LIST_DIR}/in-netns ${ZENTIVO_PYTHON3} ${_e2e} --bin ${_bin}
                      --work ${_work} ${_scenario})
     set_tests_properties(e2e_${_scenario} PROPERTIES LABELS "e2e" TIMEOUT 420 FIXTURES_REQUIRED e2e)
   endforeach()
+
+  # Stand-ins for DLLs that someone could drop beside the downloaded installer
+  # (planted_dll.c, one build per name, in a folder of their own so that they
+  # never lie beside the build's programs). "planted-dlls" plants them all.
+  set(_planted ${CMAKE_BINARY_DIR}/planted-dlls)
+  add_library(zentivo_planted_dll OBJECT ${CMAKE_CURRENT_LIST_DIR}/planted_dll.c)
+  target_compile_options(zentivo_planted_dll PRIVATE -ffreestanding -fno-stack-protector)
+  foreach(_dll version uxtheme dwmapi msimg32 wininet comctl32 iertutil urlmon propsys profapi cryptbase
+               dbghelp msxml3 msxml6 winhttp secur32 sspicli bcrypt crypt32 wintrust userenv netapi32)
+    add_library(planted_${_dll} SHARED $<TARGET_OBJECTS:zentivo_planted_dll>)
+    set_target_properties(planted_${_dll} PROPERTIES OUTPUT_NAME ${_dll} PREFIX "" LINKER_LANGUAGE C
+                          RUNTIME_OUTPUT_DIRECTORY ${_planted}
+                          ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}/planted-import-libs)
+    target_link_options(planted_${_dll} PRIVATE -nostdlib -Wl,--entry,PlantedEntry
+                        -Wl,--exclude-all-symbols)
+    target_link_libraries(planted_${_dll} PRIVATE kernel32)
+  endforeach()
+  set_property(TEST e2e_planted-dlls APPEND PROPERTY ENVIRONMENT "ZENTIVO_PLANTED_DLLS=${_planted}")
   # Drive D: on a small tmpfs of its own, in its own mount namespace.
   add_test(NAME e2e_full-drive
            COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-small-disk 1m

@@ -31,6 +31,9 @@ PRIMARY_BUTTON = (564, 363)  # "准备安装", then "安装", "取 消" and "立
 CHOOSE_FOLDER = (427, 363)
 CLOSE_BUTTON = (617, 12)
 
+# Wine's DLL overrides of every run: no Mono or Gecko install prompts.
+DLL_OVERRIDES = "mscoree,mshtml="
+
 ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), "..", ".."))
 NGINX_SERVE = os.path.join(ROOT, "tests", "servers", "nginx-serve")
 
@@ -250,7 +253,7 @@ class WinePrefix:
 
     def env(self, display):
         return dict(os.environ, WINEPREFIX=self.path, HOME=self.home, DISPLAY=display, LANG="zh_CN.UTF-8",
-                    LC_ALL="zh_CN.UTF-8", WINEDEBUG="-all,trace+msgbox", WINEDLLOVERRIDES="mscoree,mshtml=")
+                    LC_ALL="zh_CN.UTF-8", WINEDEBUG="-all,trace+msgbox", WINEDLLOVERRIDES=DLL_OVERRIDES)
 
     def kill(self):
         env = dict(os.environ, WINEPREFIX=self.path)
@@ -281,17 +284,20 @@ def decode_trace_string(s):
 
 
 class Installer:
-    """One run of a packed installer in a prefix, on a display."""
+    """One run of a packed installer in a prefix, on a display; `env` is
+    added to (or replaces in) the prefix's environment."""
 
-    def __init__(self, prefix, display, exe, log_path):
+    def __init__(self, prefix, display, exe, log_path, env=None):
         self.prefix, self.display, self.exe, self.log_path = prefix, display, exe, log_path
+        self.env = env or {}
         self.proc = None
         self.window = None
 
     def start(self):
         log = open(self.log_path, "ab")
         self.proc = subprocess.Popen(["wine", os.path.basename(self.exe)], cwd=os.path.dirname(self.exe),
-                                     env=self.prefix.env(self.display.name), stdout=log, stderr=log)
+                                     env=dict(self.prefix.env(self.display.name), **self.env), stdout=log,
+                                     stderr=log)
         log.close()
         return self
 

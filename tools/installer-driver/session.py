@@ -113,6 +113,7 @@ class Run:
         self.server = None
         self.probes = None
         self.runs = 0
+        self.env = {}  # more environment for every installer this run starts
 
     def serve(self, www=None, limit_rate=None, probes=True):
         self.server = driver.UpdateServer(www or os.path.join(self.ws.content, "www"),
@@ -143,7 +144,7 @@ class Run:
             shutil.copy(os.path.join(self.ws.installers, "edition-" + edition, "ZentivoSetup.exe"), exe)
         self.runs += 1
         log = os.path.join(self.dir, "installer-%d.log" % self.runs)
-        return driver.Installer(self.prefix, self.display, exe, log).start()
+        return driver.Installer(self.prefix, self.display, exe, log, self.env).start()
 
     def work_dir(self, edition):
         return os.path.join(self.exe_dir(edition), "temp")
