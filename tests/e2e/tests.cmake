@@ -33,6 +33,8 @@ if(WIN32)
     target_link_libraries(planted_${_dll} PRIVATE kernel32)
   endforeach()
   set_property(TEST e2e_planted-dlls APPEND PROPERTY ENVIRONMENT "ZENTIVO_PLANTED_DLLS=${_planted}")
+  # test_platform's DllSearch cases copy one as a probe of their own.
+  add_dependencies(test_platform planted_version)
   # Drive D: on a small tmpfs of its own, in its own mount namespace.
   add_test(NAME e2e_full-drive
            COMMAND ${PROJECT_SOURCE_DIR}/tests/support/with-small-disk 1m

@@ -5,9 +5,12 @@
 #include "pack/cli.h"
 #include "pack/commands.h"
 #include "platform/args.h"
+#include "platform/dll_search.h"
 
 int main(int argc, char** argv) {
   using namespace zentivo::pack;
+  // It runs from wherever it was downloaded to, as the installer does.
+  zentivo::platform::RestrictDllSearch();
   const auto all = zentivo::platform::Utf8Arguments(argc, argv);
   if (all.size() < 2)
     return Usage();

@@ -3,6 +3,7 @@
 #include <wininet.h>
 
 #include "download/network_check.h"
+#include "platform/win32/wininet_api.h"
 
 namespace zentivo::download {
 namespace {
@@ -10,20 +11,22 @@ namespace {
 class WinInetConnectionTests final : public ConnectionTests {
  public:
   bool ForceConnection(const std::string& url) override {
-    return InternetCheckConnectionA(url.c_str(), FLAG_ICC_FORCE_CONNECTION, 0) != FALSE;
+    return win32::WinInet().InternetCheckConnectionA(url.c_str(), FLAG_ICC_FORCE_CONNECTION, 0) !=
+           FALSE;
   }
 
   bool LibraryConnected() override {
     DWORD state = 0;
     DWORD length = sizeof state;
-    if (!InternetQueryOptionA(nullptr, INTERNET_OPTION_CONNECTED_STATE, &state, &length))
+    if (!win32::WinInet().InternetQueryOptionA(nullptr, INTERNET_OPTION_CONNECTED_STATE, &state,
+                                               &length))
       return false;
     return (state & INTERNET_STATE_DISCONNECTED) == 0;
   }
 
   bool SystemConnected() override {
     DWORD flags = 7;
-    return InternetGetConnectedState(&flags, 0) != FALSE;
+    return win32::WinInet().InternetGetConnectedState(&flags, 0) != FALSE;
   }
 };
 

@@ -7,9 +7,37 @@
 #include <vector>
 
 #include "platform/crypto.h"
+#include "platform/win32/system_dll.h"
 
 namespace zentivo::crypto {
 namespace {
+
+// What a function of BCrypt that can't be had answers; every caller here
+// takes it for the failure it is.
+constexpr NTSTATUS kStatusProcedureNotFound = static_cast<NTSTATUS>(0xC000007AL);
+
+// BCrypt is no KnownDLL: it comes from System32 alone (see system_dll.h).
+struct BCryptApi {
+  win32::SystemDll dll{L"bcrypt.dll"};
+  ZENTIVO_SYSTEM_FUNCTION(dll, BCryptOpenAlgorithmProvider, kStatusProcedureNotFound);
+  ZENTIVO_SYSTEM_FUNCTION(dll, BCryptCloseAlgorithmProvider, kStatusProcedureNotFound);
+  ZENTIVO_SYSTEM_FUNCTION(dll, BCryptCreateHash, kStatusProcedureNotFound);
+  ZENTIVO_SYSTEM_FUNCTION(dll, BCryptHashData, kStatusProcedureNotFound);
+  ZENTIVO_SYSTEM_FUNCTION(dll, BCryptFinishHash, kStatusProcedureNotFound);
+  ZENTIVO_SYSTEM_FUNCTION(dll, BCryptDestroyHash, kStatusProcedureNotFound);
+  ZENTIVO_SYSTEM_FUNCTION(dll, BCryptImportKeyPair, kStatusProcedureNotFound);
+  ZENTIVO_SYSTEM_FUNCTION(dll, BCryptGenerateKeyPair, kStatusProcedureNotFound);
+  ZENTIVO_SYSTEM_FUNCTION(dll, BCryptFinalizeKeyPair, kStatusProcedureNotFound);
+  ZENTIVO_SYSTEM_FUNCTION(dll, BCryptExportKey, kStatusProcedureNotFound);
+  ZENTIVO_SYSTEM_FUNCTION(dll, BCryptDestroyKey, kStatusProcedureNotFound);
+  ZENTIVO_SYSTEM_FUNCTION(dll, BCryptSignHash, kStatusProcedureNotFound);
+  ZENTIVO_SYSTEM_FUNCTION(dll, BCryptVerifySignature, kStatusProcedureNotFound);
+};
+
+const BCryptApi& BCrypt() {
+  static const BCryptApi api;
+  return api;
+}
 
 bool Ok(NTSTATUS status) {
   return status >= 0;
@@ -20,12 +48,12 @@ bool Ok(NTSTATUS status) {
 class Provider {
  public:
   explicit Provider(LPCWSTR algorithm) {
-    if (!Ok(BCryptOpenAlgorithmProvider(&handle_, algorithm, nullptr, 0)))
+    if (!Ok(BCrypt().BCryptOpenAlgorithmProvider(&handle_, algorithm, nullptr, 0)))
       handle_ = nullptr;
   }
   ~Provider() {
     if (handle_)
-      BCryptCloseAlgorithmProvider(handle_, 0);
+      BCrypt().BCryptCloseAlgorithmProvider(handle_, 0);
   }
   Provider(const Provider&) = delete;
   Provider& operator=(const Provider&) = delete;
@@ -50,7 +78,7 @@ class Key {
   Key() = default;
   ~Key() {
     if (handle_)
-      BCryptDestroyKey(handle_);
+      BCrypt().BCryptDestroyKey(handle_);
   }
   Key(const Key&) = delete;
   Key& operator=(const Key&) = delete;
@@ -79,8 +107,8 @@ bool Import(const P256PublicKey& pub, const P256PrivateScalar* priv, Key& key) {
     return false;
   std::vector<UCHAR> blob = KeyBlob(pub, priv);
   LPCWSTR type = priv ? BCRYPT_ECCPRIVATE_BLOB : BCRYPT_ECCPUBLIC_BLOB;
-  const bool ok = Ok(BCryptImportKeyPair(EcdsaProvider(), nullptr, type, key.out(), blob.data(),
-                                         static_cast<ULONG>(blob.size()), 0));
+  const bool ok = Ok(BCrypt().BCryptImportKeyPair(EcdsaProvider(), nullptr, type, key.out(),
+                                                  blob.data(), static_cast<ULONG>(blob.size()), 0));
   SecureZeroMemory(blob.data(), blob.size());
   return ok;
 }
@@ -91,7 +119,7 @@ struct Sha256::State {
   BCRYPT_HASH_HANDLE hash = nullptr;
   ~State() {
     if (hash)
-      BCryptDestroyHash(hash);
+      BCrypt().BCryptDestroyHash(hash);
   }
 };
 
@@ -104,13 +132,13 @@ Sha256& Sha256::operator=(Sha256&&) noexcept = default;
 
 void Sha256::Reset() {
   if (state_->hash) {
-    BCryptDestroyHash(state_->hash);
+    BCrypt().BCryptDestroyHash(state_->hash);
     state_->hash = nullptr;
   }
   // Without a hash object there is no digest to trust: the caller's
   // comparison with the all-zero result then fails, never passes.
   if (Sha256Provider() &&
-      !Ok(BCryptCreateHash(Sha256Provider(), &state_->hash, nullptr, 0, nullptr, 0, 0)))
+      !Ok(BCrypt().BCryptCreateHash(Sha256Provider(), &state_->hash, nullptr, 0, nullptr, 0, 0)))
     state_->hash = nullptr;
 }
 
@@ -119,8 +147,8 @@ void Sha256::Update(std::span<const char> bytes) {
   constexpr size_t kMaxPiece = 1u << 30;
   while (state_->hash && !bytes.empty()) {
     const size_t n = bytes.size() < kMaxPiece ? bytes.size() : kMaxPiece;
-    BCryptHashData(state_->hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
-                   static_cast<ULONG>(n), 0);
+    BCrypt().BCryptHashData(state_->hash, reinterpret_cast<PUCHAR>(const_cast<char*>(bytes.data())),
+                            static_cast<ULONG>(n), 0);
     bytes = bytes.subspan(n);
   }
 }
@@ -128,7 +156,7 @@ void Sha256::Update(std::span<const char> bytes) {
 Sha256Digest Sha256::Finish() {
   Sha256Digest digest{};
   if (state_->hash)
-    BCryptFinishHash(state_->hash, digest.data(), static_cast<ULONG>(digest.size()), 0);
+    BCrypt().BCryptFinishHash(state_->hash, digest.data(), static_cast<ULONG>(digest.size()), 0);
   Reset();
   return digest;
 }
@@ -140,20 +168,20 @@ bool VerifyP256(const P256PublicKey& key, std::span<const char> message,
     return false;
   Sha256Digest digest = Sha256Of(message);
   P256Signature sig = signature;
-  return Ok(BCryptVerifySignature(k.get(), nullptr, digest.data(),
-                                  static_cast<ULONG>(digest.size()), sig.data(),
-                                  static_cast<ULONG>(sig.size()), 0));
+  return Ok(BCrypt().BCryptVerifySignature(k.get(), nullptr, digest.data(),
+                                           static_cast<ULONG>(digest.size()), sig.data(),
+                                           static_cast<ULONG>(sig.size()), 0));
 }
 
 std::optional<P256KeyPair> GenerateP256() {
   Key k;
-  if (!EcdsaProvider() || !Ok(BCryptGenerateKeyPair(EcdsaProvider(), k.out(), 256, 0)) ||
-      !Ok(BCryptFinalizeKeyPair(k.get(), 0)))
+  if (!EcdsaProvider() || !Ok(BCrypt().BCryptGenerateKeyPair(EcdsaProvider(), k.out(), 256, 0)) ||
+      !Ok(BCrypt().BCryptFinalizeKeyPair(k.get(), 0)))
     return std::nullopt;
   std::vector<UCHAR> blob(sizeof(BCRYPT_ECCKEY_BLOB) + 96);
   ULONG written = 0;
-  if (!Ok(BCryptExportKey(k.get(), nullptr, BCRYPT_ECCPRIVATE_BLOB, blob.data(),
-                          static_cast<ULONG>(blob.size()), &written, 0)) ||
+  if (!Ok(BCrypt().BCryptExportKey(k.get(), nullptr, BCRYPT_ECCPRIVATE_BLOB, blob.data(),
+                                   static_cast<ULONG>(blob.size()), &written, 0)) ||
       written != blob.size())
     return std::nullopt;
   P256KeyPair pair;
@@ -171,8 +199,9 @@ std::optional<P256Signature> SignP256(const P256KeyPair& key, std::span<const ch
   Sha256Digest digest = Sha256Of(message);
   P256Signature sig{};
   ULONG written = 0;
-  if (!Ok(BCryptSignHash(k.get(), nullptr, digest.data(), static_cast<ULONG>(digest.size()),
-                         sig.data(), static_cast<ULONG>(sig.size()), &written, 0)) ||
+  if (!Ok(BCrypt().BCryptSignHash(k.get(), nullptr, digest.data(),
+                                  static_cast<ULONG>(digest.size()), sig.data(),
+                                  static_cast<ULONG>(sig.size()), &written, 0)) ||
       written != sig.size())
     return std::nullopt;
   // A key pair whose halves don't belong together signs what its public

@@ -18,12 +18,14 @@
 #include "platform/http_headers.h"
 #include "platform/http_url.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/wininet_api.h"
 
 namespace zentivo::download {
 namespace {
 
 using win32::Narrow;
 using win32::Widen;
+using win32::WinInet;
 
 constexpr DWORD kReadChunkBytes = 64 * 1024;
 // Winsock's codes, which some WinINet builds (Wine's) pass through as they are.
@@ -46,7 +48,7 @@ constexpr DWORD kCertificateErrors[] = {
 };
 
 struct InternetHandleCloser {
-  void operator()(HINTERNET h) const { InternetCloseHandle(h); }
+  void operator()(HINTERNET h) const { WinInet().InternetCloseHandle(h); }
 };
 using InternetHandle = std::unique_ptr<void, InternetHandleCloser>;
 
@@ -93,11 +95,11 @@ HttpFailureKind KindOf(DWORD error) {
 // A header of the reply as text; empty when it has none.
 std::string QueryHeader(HINTERNET request, DWORD info) {
   DWORD bytes = 0;
-  HttpQueryInfoW(request, info, nullptr, &bytes, nullptr);
+  WinInet().HttpQueryInfoW(request, info, nullptr, &bytes, nullptr);
   if (GetLastError() != ERROR_INSUFFICIENT_BUFFER || bytes == 0)
     return {};
   std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-  if (!HttpQueryInfoW(request, info, text.data(), &bytes, nullptr))
+  if (!WinInet().HttpQueryInfoW(request, info, text.data(), &bytes, nullptr))
     return {};
   text.resize(bytes / sizeof(wchar_t));
   return Narrow(text);
@@ -107,8 +109,8 @@ HttpReply ReadReplyHead(HINTERNET request) {
   HttpReply reply;
   DWORD status = 0;
   DWORD bytes = sizeof status;
-  if (!HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &bytes,
-                      nullptr))
+  if (!WinInet().HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                                &bytes, nullptr))
     FailWithLastError("HttpQueryInfo");
   reply.status = static_cast<int>(status);
   std::string raw = QueryHeader(request, HTTP_QUERY_RAW_HEADERS_CRLF);
@@ -157,7 +159,7 @@ class WinInetHttpClient final : public TIdHTTP {
     int64_t count = 0;
     for (;;) {
       DWORD got = 0;
-      if (!InternetReadFile(request.get(), buffer_.data(), kReadChunkBytes, &got))
+      if (!WinInet().InternetReadFile(request.get(), buffer_.data(), kReadChunkBytes, &got))
         FailInBody(GetLastError());
       if (got == 0)
         break;
@@ -185,7 +187,8 @@ class WinInetHttpClient final : public TIdHTTP {
  private:
   HINTERNET Connection(const platform::HttpUrl& url) {
     if (!session_) {
-      session_.reset(InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
+      session_.reset(
+          WinInet().InternetOpenW(kUserAgent, INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
       if (!session_)
         FailWithLastError("InternetOpen");
       // The worker keeps several ranges in flight to our one host, each on a
@@ -196,16 +199,16 @@ class WinInetHttpClient final : public TIdHTTP {
            {INTERNET_OPTION_MAX_CONNS_PER_SERVER, INTERNET_OPTION_MAX_CONNS_PER_1_0_SERVER}) {
         // Older WinINet takes the limit only process-wide; this process
         // talks to our update host alone.
-        if (!InternetSetOptionW(session_.get(), option, &conns, sizeof conns))
-          InternetSetOptionW(nullptr, option, &conns, sizeof conns);
+        if (!WinInet().InternetSetOptionW(session_.get(), option, &conns, sizeof conns))
+          WinInet().InternetSetOptionW(nullptr, option, &conns, sizeof conns);
       }
     }
     if (connection_ && (url.host != host_ || url.port != port_ || url.secure != secure_))
       connection_.reset();
     if (!connection_) {
-      connection_.reset(InternetConnectW(session_.get(), Widen(url.host).c_str(),
-                                         static_cast<INTERNET_PORT>(url.port), nullptr, nullptr,
-                                         INTERNET_SERVICE_HTTP, 0, 0));
+      connection_.reset(WinInet().InternetConnectW(session_.get(), Widen(url.host).c_str(),
+                                                   static_cast<INTERNET_PORT>(url.port), nullptr,
+                                                   nullptr, INTERNET_SERVICE_HTTP, 0, 0));
       if (!connection_)
         FailWithLastError("InternetConnect");
       host_ = url.host;
@@ -228,9 +231,9 @@ class WinInetHttpClient final : public TIdHTTP {
       flags |= INTERNET_FLAG_NO_AUTO_REDIRECT;
     // WinINet calls no status callback for a handle whose context is 0: the
     // request's context is this client, which OnStatus reports to.
-    InternetHandle request(HttpOpenRequestW(Connection(*parsed), verb, Widen(parsed->path).c_str(),
-                                            L"HTTP/1.1", nullptr, nullptr, flags,
-                                            reinterpret_cast<DWORD_PTR>(this)));
+    InternetHandle request(WinInet().HttpOpenRequestW(
+        Connection(*parsed), verb, Widen(parsed->path).c_str(), L"HTTP/1.1", nullptr, nullptr,
+        flags, reinterpret_cast<DWORD_PTR>(this)));
     if (!request)
       FailWithLastError("HttpOpenRequest");
     // Only a request somebody listens to gets the callback; the others run
@@ -239,19 +242,20 @@ class WinInetHttpClient final : public TIdHTTP {
     sent_reported_ = false;
     callback_error_ = nullptr;
     if (on_request_sent_ || on_before_send_)
-      InternetSetStatusCallbackW(request.get(), &OnStatus);
+      WinInet().InternetSetStatusCallbackW(request.get(), &OnStatus);
     for (DWORD option : {INTERNET_OPTION_CONNECT_TIMEOUT, INTERNET_OPTION_SEND_TIMEOUT}) {
-      InternetSetOptionW(request.get(), option, &connect_ms_, sizeof connect_ms_);
+      WinInet().InternetSetOptionW(request.get(), option, &connect_ms_, sizeof connect_ms_);
     }
-    InternetSetOptionW(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &stall_ms_,
-                       sizeof stall_ms_);
+    WinInet().InternetSetOptionW(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &stall_ms_,
+                                 sizeof stall_ms_);
     std::wstring headers;
     if (!range_.empty())
       headers = L"Range: " + Widen(range_) + L"\r\n";
     if (!if_range_.empty())
       headers += L"If-Range: " + Widen(if_range_) + L"\r\n";
-    const BOOL sent = HttpSendRequestW(request.get(), headers.empty() ? nullptr : headers.c_str(),
-                                       static_cast<DWORD>(headers.size()), nullptr, 0);
+    const BOOL sent =
+        WinInet().HttpSendRequestW(request.get(), headers.empty() ? nullptr : headers.c_str(),
+                                   static_cast<DWORD>(headers.size()), nullptr, 0);
     const DWORD error = sent ? 0 : GetLastError();
     last_url_ = EffectiveUrl(request.get(), url);
     if (callback_error_)
@@ -290,11 +294,11 @@ class WinInetHttpClient final : public TIdHTTP {
 
   static std::string EffectiveUrl(HINTERNET request, const std::string& fallback) {
     DWORD bytes = 0;
-    InternetQueryOptionW(request, INTERNET_OPTION_URL, nullptr, &bytes);
+    WinInet().InternetQueryOptionW(request, INTERNET_OPTION_URL, nullptr, &bytes);
     if (bytes == 0)
       return fallback;
     std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-    if (!InternetQueryOptionW(request, INTERNET_OPTION_URL, text.data(), &bytes))
+    if (!WinInet().InternetQueryOptionW(request, INTERNET_OPTION_URL, text.data(), &bytes))
       return fallback;
     text.resize(wcslen(text.c_str()));
     return Narrow(text);

@@ -4,10 +4,23 @@
 
 #include <string>
 
+#include "platform/win32/system_dll.h"
 #include "platform/win32/wide.h"
 
 namespace zentivo::win32 {
 namespace {
+
+// comctl32 is no KnownDLL: it comes from System32 alone, which the manifest's
+// activation context turns into its version 6 from WinSxS (see system_dll.h).
+struct CommonControlsApi {
+  SystemDll dll{L"comctl32.dll"};
+  ZENTIVO_SYSTEM_FUNCTION(dll, InitCommonControlsEx, FALSE);
+};
+
+const CommonControlsApi& CommonControls() {
+  static const CommonControlsApi api;
+  return api;
+}
 
 HWND Make(HWND parent, DWORD ex_style, const wchar_t* cls, DWORD style, int id, HFONT font,
           const ui::Control& c, const ui::DpiScale& scale) {
@@ -32,7 +45,7 @@ std::wstring WindowText(HWND h) {
 void NativeControls::Create(HWND parent, const ui::Controls& controls, const ui::DpiScale& scale,
                             HFONT font) {
   INITCOMMONCONTROLSEX icc{sizeof icc, ICC_PROGRESS_CLASS | ICC_STANDARD_CLASSES};
-  InitCommonControlsEx(&icc);
+  CommonControls().InitCommonControlsEx(&icc);
   scale_ = scale;
   chk1_ = Make(parent, 0, L"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX, kChk1Id, font,
                controls[ui::Index(ui::Ctl::chk1)], scale);

@@ -1,0 +1,35 @@
+// WinINet, which is no KnownDLL, from System32 alone (see system_dll.h),
+// loaded at its first use. A function that can't be had fails as it does
+// itself, with FALSE or NULL and ERROR_PROC_NOT_FOUND as the last error.
+#pragma once
+
+#include <windows.h>
+#include <wininet.h>
+
+#include "platform/win32/system_dll.h"
+
+namespace zentivo::win32 {
+
+struct WinInetApi {
+  SystemDll dll{L"wininet.dll"};
+  ZENTIVO_SYSTEM_FUNCTION(dll, InternetOpenW, nullptr);
+  ZENTIVO_SYSTEM_FUNCTION(dll, InternetConnectW, nullptr);
+  ZENTIVO_SYSTEM_FUNCTION(dll, InternetCloseHandle, FALSE);
+  ZENTIVO_SYSTEM_FUNCTION(dll, InternetSetOptionW, FALSE);
+  ZENTIVO_SYSTEM_FUNCTION(dll, InternetQueryOptionW, FALSE);
+  ZENTIVO_SYSTEM_FUNCTION(dll, InternetSetStatusCallbackW, INTERNET_INVALID_STATUS_CALLBACK);
+  ZENTIVO_SYSTEM_FUNCTION(dll, InternetReadFile, FALSE);
+  ZENTIVO_SYSTEM_FUNCTION(dll, HttpOpenRequestW, nullptr);
+  ZENTIVO_SYSTEM_FUNCTION(dll, HttpSendRequestW, FALSE);
+  ZENTIVO_SYSTEM_FUNCTION(dll, HttpQueryInfoW, FALSE);
+  ZENTIVO_SYSTEM_FUNCTION(dll, InternetCheckConnectionA, FALSE);
+  ZENTIVO_SYSTEM_FUNCTION(dll, InternetQueryOptionA, FALSE);
+  ZENTIVO_SYSTEM_FUNCTION(dll, InternetGetConnectedState, FALSE);
+};
+
+inline const WinInetApi& WinInet() {
+  static const WinInetApi api;
+  return api;
+}
+
+}  // namespace zentivo::win32
