@@ -15,6 +15,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   using namespace zentivo;
   // Before anything loads a DLL by name (COM, the window, WinINet): the
   // installer runs from the user's Downloads, where anything may lie beside it.
+  // Calling it links in its run ahead of the static initialisers, too.
   platform::RestrictDllSearch();
   platform::ComApartment com;
   platform::SystemStartupHost host;

@@ -6,12 +6,8 @@ namespace zentivo::win32 {
 
 SetDefaultDllDirectoriesFn SetDefaultDllDirectoriesFunction() {
   // kernel32 is in every process before any code runs: naming it loads nothing.
-  static const auto function = [] {
-    HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
-    return kernel32 ? reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-                          GetProcAddress(kernel32, "SetDefaultDllDirectories")))
-                    : nullptr;
-  }();
+  static const SetDefaultDllDirectoriesFn function =
+      ExportOf<BOOL WINAPI(DWORD)>(GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories");
   return function;
 }
 

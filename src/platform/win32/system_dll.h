@@ -18,6 +18,14 @@
 
 namespace zentivo::win32 {
 
+// The export `name` of a module already loaded (or of nullptr: nullptr), as
+// a `Function*`; nullptr when it has none of that name.
+template <typename Function>
+Function* ExportOf(HMODULE module, const char* name) {
+  return module ? reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+                : nullptr;
+}
+
 // kernel32's SetDefaultDllDirectories; nullptr where it is missing (Windows 7
 // without KB2533623), where no LOAD_LIBRARY_SEARCH_* flag is understood either.
 using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
@@ -38,9 +46,7 @@ class SystemDll {
   // The export `name` as a `Function*`; nullptr when it or the DLL is missing.
   template <typename Function>
   Function* Find(const char* name) const {
-    if (!module_)
-      return nullptr;
-    return reinterpret_cast<Function*>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+    return ExportOf<Function>(module_, name);
   }
 
  private:

@@ -1,13 +1,13 @@
 #include "platform/win32/ui/dpi_win32.h"
 
+#include "platform/win32/system_dll.h"
+
 namespace zentivo::win32 {
 namespace {
 
 template <typename Function>
-Function User32(const char* name) {
-  HMODULE user32 = GetModuleHandleW(L"user32.dll");
-  return user32 ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
-                : nullptr;
+Function* User32(const char* name) {
+  return ExportOf<Function>(GetModuleHandleW(L"user32.dll"), name);
 }
 
 int SystemDpi() {
@@ -21,15 +21,14 @@ int SystemDpi() {
 }  // namespace
 
 ui::DpiScale WindowScale(HWND hwnd) {
-  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
-  static const auto get_dpi_for_window = User32<GetDpiForWindowFn>("GetDpiForWindow");
+  static const auto get_dpi_for_window = User32<UINT WINAPI(HWND)>("GetDpiForWindow");
   const UINT dpi = get_dpi_for_window && hwnd ? get_dpi_for_window(hwnd) : 0;
   return ui::DpiScale(dpi ? static_cast<int>(dpi) : SystemDpi());
 }
 
 SIZE FrameSize(SIZE client, DWORD style, DWORD ex_style, const ui::DpiScale& scale) {
-  using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-  static const auto adjust_for_dpi = User32<AdjustForDpiFn>("AdjustWindowRectExForDpi");
+  static const auto adjust_for_dpi =
+      User32<BOOL WINAPI(RECT*, DWORD, BOOL, DWORD, UINT)>("AdjustWindowRectExForDpi");
   RECT r{0, 0, client.cx, client.cy};
   if (!adjust_for_dpi || !adjust_for_dpi(&r, style, FALSE, ex_style, scale.dpi()))
     AdjustWindowRectEx(&r, style, FALSE, ex_style);
