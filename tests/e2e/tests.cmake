@@ -47,4 +47,11 @@ if(WIN32)
            COMMAND ${CMAKE_CURRENT_LIST_DIR}/in-netns ${ZENTIVO_PYTHON3}
                    ${CMAKE_CURRENT_LIST_DIR}/servers_test.py --bin ${_bin} --work ${_work} servers)
   set_tests_properties(e2e_servers PROPERTIES LABELS "e2e" TIMEOUT 420 FIXTURES_REQUIRED e2e)
+  # Behind squid, the proxy set in the user's Internet Settings: direct, a
+  # visible proxy, one asking a password (answered, then cancelled), one that
+  # is down, and a network that reaches the servers only through it.
+  add_test(NAME e2e_proxy
+           COMMAND ${CMAKE_CURRENT_LIST_DIR}/in-netns ${ZENTIVO_PYTHON3}
+                   ${CMAKE_CURRENT_LIST_DIR}/proxy_test.py --bin ${_bin} --work ${_work} proxy)
+  set_tests_properties(e2e_proxy PROPERTIES LABELS "e2e" TIMEOUT 600 FIXTURES_REQUIRED e2e)
 endif()

@@ -3,6 +3,7 @@
 #include <wininet.h>
 
 #include "download/network_check.h"
+#include "platform/win32/proxy_auth_win32.h"
 #include "platform/win32/wininet_api.h"
 
 namespace zentivo::download {
@@ -23,6 +24,8 @@ class WinInetConnectionTests final : public ConnectionTests {
       return false;
     return (state & INTERNET_STATE_DISCONNECTED) == 0;
   }
+
+  bool ProxyConfigured() override { return win32::SystemProxyConfigured(); }
 
   bool SystemConnected() override {
     DWORD flags = 7;

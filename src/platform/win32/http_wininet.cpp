@@ -18,6 +18,8 @@
 #include "platform/http_headers.h"
 #include "platform/http_url.h"
 #include "platform/win32/wide.h"
+#include "download/network_check.h"
+#include "platform/win32/proxy_auth_win32.h"
 #include "platform/win32/wininet_api.h"
 
 namespace zentivo::download {
@@ -253,9 +255,20 @@ class WinInetHttpClient final : public TIdHTTP {
       headers = L"Range: " + Widen(range_) + L"\r\n";
     if (!if_range_.empty())
       headers += L"If-Range: " + Widen(if_range_) + L"\r\n";
-    const BOOL sent =
-        WinInet().HttpSendRequestW(request.get(), headers.empty() ? nullptr : headers.c_str(),
-                                   static_cast<DWORD>(headers.size()), nullptr, 0);
+    win32::ProxyAuth::Attempt attempt;
+    win32::ProxyAuth::Instance().Apply(request.get(), attempt);
+    BOOL sent = FALSE;
+    for (;;) {
+      sent = WinInet().HttpSendRequestW(request.get(), headers.empty() ? nullptr : headers.c_str(),
+                                        static_cast<DWORD>(headers.size()), nullptr, 0);
+      // A proxy that wants a password: answered, the request goes again on
+      // the same handle; refused for good, the 407 is the reply.
+      if (!sent || StatusCode(request.get()) != kProxyAuthenticationRequired)
+        break;
+      DrainBody(request.get());
+      if (!win32::ProxyAuth::Instance().Answer(request.get(), attempt))
+        break;
+    }
     const DWORD error = sent ? 0 : GetLastError();
     last_url_ = EffectiveUrl(request.get(), url);
     if (callback_error_)
@@ -263,6 +276,23 @@ class WinInetHttpClient final : public TIdHTTP {
     if (!sent)
       Fail("HttpSendRequest", error);
     return request;
+  }
+
+  static DWORD StatusCode(HINTERNET request) {
+    DWORD status = 0;
+    DWORD bytes = sizeof status;
+    if (!WinInet().HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
+                                  &bytes, nullptr))
+      return 0;
+    return status;
+  }
+
+  // The refusal's page, read to its end so that the request can go again.
+  static void DrainBody(HINTERNET request) {
+    char sink[4096];
+    DWORD read = 0;
+    while (WinInet().InternetReadFile(request, sink, sizeof sink, &read) && read > 0) {
+    }
   }
 
   // A synchronous session calls back on the thread inside the call. Of what

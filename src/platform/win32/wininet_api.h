@@ -25,6 +25,7 @@ struct WinInetApi {
   ZENTIVO_SYSTEM_FUNCTION(dll, InternetCheckConnectionA, FALSE);
   ZENTIVO_SYSTEM_FUNCTION(dll, InternetQueryOptionA, FALSE);
   ZENTIVO_SYSTEM_FUNCTION(dll, InternetGetConnectedState, FALSE);
+  ZENTIVO_SYSTEM_FUNCTION(dll, InternetErrorDlg, static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
 };
 
 inline const WinInetApi& WinInet() {

@@ -10,6 +10,7 @@
 #include "platform/win32/ui/licence_window_win32.h"
 #include "platform/win32/ui/paint_win32.h"
 #include "platform/win32/wide.h"
+#include "platform/win32/proxy_auth_win32.h"
 
 namespace zentivo::win32 {
 namespace {
@@ -51,6 +52,8 @@ bool Win32Host::Create(ui::InstallerWindow& window) {
   const std::wstring caption = Widen(kMainWindowCaption);
   hwnd_ = CreateWindowExW(kExStyle, kClassName, caption.c_str(), kStyle, 0, 0, ui::kClientWidth,
                           ui::kClientHeight, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+  // The proxy's password dialog, shown from any thread, belongs to it.
+  win32::SetProxyDialogOwner(hwnd_);
   if (!hwnd_)
     return false;
   scale_ = WindowScale(hwnd_);
