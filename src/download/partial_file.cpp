@@ -1,6 +1,5 @@
 #include "download/partial_file.h"
 
-#include <sstream>
 #include <vector>
 
 namespace zentivo::download {
@@ -47,8 +46,12 @@ std::string FileVersion::Serialize() const {
 std::optional<FileVersion> FileVersion::Parse(std::string_view text) {
   FileVersion v;
   bool has_length = false;
-  std::istringstream in{std::string(text)};
-  for (std::string line; std::getline(in, line);) {
+  // Line by line, as getline reads them: a last line may lack its LF. (No
+  // string streams: they pull the locale machinery into the installer.)
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    const std::string line(text.substr(0, end));
+    text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     if (line.starts_with(kLengthKey)) {
       try {
         v.length = std::stoll(line.substr(kLengthKey.size()));
