@@ -104,7 +104,8 @@ TEST(SignedPack, PackingAgainReplacesTheBlockAndKeepsOtherAttributes) {
 
 TEST(SignedPack, TheSignedPartsStayTheirBytes) {
   const std::string signature = FakeSignedData();
-  const std::string_view packed_der = TableOf(Pack(SignedPe(signature), "<a/>")).der;
+  const std::string packed = Pack(SignedPe(signature), "<a/>");
+  const std::string_view packed_der = TableOf(packed).der;
   // SignedData before its signer infos (the signed content, the
   // certificates) and the signer info up to its signature value are found
   // in the packed signature as they were.
