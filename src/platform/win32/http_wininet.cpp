@@ -107,12 +107,20 @@ std::string QueryHeader(HINTERNET request, DWORD info) {
   return Narrow(text);
 }
 
-HttpReply ReadReplyHead(HINTERNET request) {
-  HttpReply reply;
+// The reply's status code; 0 when it can't be read.
+DWORD StatusCode(HINTERNET request) {
   DWORD status = 0;
   DWORD bytes = sizeof status;
   if (!WinInet().HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
                                 &bytes, nullptr))
+    return 0;
+  return status;
+}
+
+HttpReply ReadReplyHead(HINTERNET request) {
+  HttpReply reply;
+  const DWORD status = StatusCode(request);
+  if (status == 0)
     FailWithLastError("HttpQueryInfo");
   reply.status = static_cast<int>(status);
   std::string raw = QueryHeader(request, HTTP_QUERY_RAW_HEADERS_CRLF);
@@ -278,15 +286,6 @@ class WinInetHttpClient final : public TIdHTTP {
     return request;
   }
 
-  static DWORD StatusCode(HINTERNET request) {
-    DWORD status = 0;
-    DWORD bytes = sizeof status;
-    if (!WinInet().HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status,
-                                  &bytes, nullptr))
-      return 0;
-    return status;
-  }
-
   // The refusal's page, read to its end so that the request can go again.
   static void DrainBody(HINTERNET request) {
     char sink[4096];
@@ -323,15 +322,8 @@ class WinInetHttpClient final : public TIdHTTP {
   }
 
   static std::string EffectiveUrl(HINTERNET request, const std::string& fallback) {
-    DWORD bytes = 0;
-    WinInet().InternetQueryOptionW(request, INTERNET_OPTION_URL, nullptr, &bytes);
-    if (bytes == 0)
-      return fallback;
-    std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-    if (!WinInet().InternetQueryOptionW(request, INTERNET_OPTION_URL, text.data(), &bytes))
-      return fallback;
-    text.resize(wcslen(text.c_str()));
-    return Narrow(text);
+    const std::wstring text = win32::QueryOptionText(request, INTERNET_OPTION_URL);
+    return text.empty() ? fallback : Narrow(text);
   }
 
   // A redirect that reaches us while redirects are followed (one without a

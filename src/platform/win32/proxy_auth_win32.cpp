@@ -12,18 +12,6 @@ constexpr int kMaxDialogs = 3;
 
 std::atomic<HWND> g_owner{nullptr};
 
-std::wstring QueryText(HINTERNET request, DWORD option) {
-  DWORD bytes = 0;
-  WinInet().InternetQueryOptionW(request, option, nullptr, &bytes);
-  if (bytes == 0)
-    return {};
-  std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
-  if (!WinInet().InternetQueryOptionW(request, option, text.data(), &bytes))
-    return {};
-  text.resize(wcslen(text.c_str()));
-  return text;
-}
-
 void SetText(HINTERNET request, DWORD option, const std::wstring& text) {
   WinInet().InternetSetOptionW(request, option, const_cast<wchar_t*>(text.c_str()),
                                static_cast<DWORD>(text.size()));
@@ -46,8 +34,8 @@ void ProxyAuth::Carry(HINTERNET request) const {
 }
 
 void ProxyAuth::Keep(HINTERNET request) {
-  user_ = QueryText(request, INTERNET_OPTION_PROXY_USERNAME);
-  password_ = QueryText(request, INTERNET_OPTION_PROXY_PASSWORD);
+  user_ = QueryOptionText(request, INTERNET_OPTION_PROXY_USERNAME);
+  password_ = QueryOptionText(request, INTERNET_OPTION_PROXY_PASSWORD);
   ++generation_;
 }
 

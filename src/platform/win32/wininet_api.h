@@ -6,6 +6,9 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <cwchar>
+#include <string>
+
 #include "platform/win32/system_dll.h"
 
 namespace zentivo::win32 {
@@ -31,6 +34,20 @@ struct WinInetApi {
 inline const WinInetApi& WinInet() {
   static const WinInetApi api;
   return api;
+}
+
+// A text option of a handle (its URL, the proxy's user name); empty when it
+// has none.
+inline std::wstring QueryOptionText(HINTERNET handle, DWORD option) {
+  DWORD bytes = 0;
+  WinInet().InternetQueryOptionW(handle, option, nullptr, &bytes);
+  if (bytes == 0)
+    return {};
+  std::wstring text(bytes / sizeof(wchar_t) + 1, L'\0');
+  if (!WinInet().InternetQueryOptionW(handle, option, text.data(), &bytes))
+    return {};
+  text.resize(wcslen(text.c_str()));
+  return text;
 }
 
 }  // namespace zentivo::win32
